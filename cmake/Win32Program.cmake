@@ -1,0 +1,32 @@
+# The Windows program, its Wine tests and the stub uninstaller they use.
+enable_language(RC)
+
+# Every program lands at the top of the build tree: build/win32/qvuninst.exe.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# Statically linked: the program needs no DLL but Windows' own.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+target_compile_options(qvcore PRIVATE -fno-exceptions -fno-rtti)
+
+# The Win32 layer, shared by the program and the tests that drive its pieces.
+add_library(qvwin32 STATIC
+    startup/command_line_removal.cpp
+    removal/registration.cpp
+    removal/remove_component.cpp
+    environment/clean_environment.cpp
+    environment/environment_store.cpp
+    ui/splash_window.cpp
+    ui/select_components.cpp
+    ui/removal_worker.cpp)
+target_compile_options(qvwin32 PRIVATE -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
+
+add_executable(qvuninst WIN32 startup/main.cpp resources/qvuninst.rc)
+target_compile_options(qvuninst PRIVATE -fno-exceptions -fno-rtti)
+target_link_libraries(qvuninst PRIVATE qvwin32 qv_warnings)
+set_target_properties(qvuninst PROPERTIES OUTPUT_NAME qvuninst)
+
+add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(tests/stub_uninstaller)
+add_subdirectory(tests/wine)

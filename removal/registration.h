@@ -1,0 +1,39 @@
+// The product's registration data, written by its installer and only read
+// here. Every key lies under HKEY_LOCAL_MACHINE.
+#pragma once
+
+#include <windows.h>
+
+// Holds FilePath, the product's installation directory.
+extern const char ProductKey[];
+// One value per installed client component: name = component, data = the
+// file its uninstaller is given.
+extern const char ComponentsKey[];
+
+// Buffer sizes, NUL included: a registered component name, a component's
+// file and the install directory each hold at most 255 characters.
+const DWORD kComponentNameSize = 256;
+const DWORD kComponentFileSize = 256;
+const DWORD kInstallDirectorySize = 256;
+
+typedef void (*ComponentVisitor)(const char* name, void* context);
+
+// Calls visit for each value name under ComponentsKey in the registry's
+// index order, up to the first index that cannot be read (a name of 256
+// characters or more ends the enumeration there).
+void EnumerateComponents(ComponentVisitor visit, void* context);
+
+// The file registered for component name under keyPath. Empty when the key
+// or value cannot be read or the value does not fit in 255 characters.
+void ReadComponentFile(const char* keyPath, const char* name, char file[kComponentFileSize]);
+
+// FilePath of ProductKey; false, with an empty directory, when it cannot be
+// read.
+bool ReadInstallDirectory(char directory[kInstallDirectorySize]);
+
+// Reads value name of key as text into a buffer of size bytes, whatever its
+// type. The text ends at the first NUL of the data or at its end; data that
+// fills the buffer without a NUL is too long. False, with an empty text,
+// when the value is missing or too long. *type receives the value's type
+// when type is not null.
+bool ReadRegistryText(HKEY key, const char* name, char* text, DWORD size, DWORD* type);

@@ -1,0 +1,18 @@
+// Removing one client component: its uninstaller is started and waited for.
+#pragma once
+
+#include <windows.h>
+
+// The progress box of the interactive removal now running; null when none.
+// Written on the removal worker thread, read by the main message loop.
+extern HWND g_progressBox;
+
+// Starts "uninst.exe -a -f"<file>"" for component name, the file being the
+// one registered under componentsKeyPath, and returns when that process has
+// ended. The base component's removal is preceded by the environment
+// cleanup. Unless silent, a progress box owned by owner names the component
+// while the uninstaller runs, the calling thread's messages are handled
+// meanwhile, and a failed start is reported in a message box.
+void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner, int silent);
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,18 @@
+#include "command_line_removal.h"
+
+#include "command_line.h"
+#include "../removal/registration.h"
+#include "../removal/remove_component.h"
+
+namespace {
+
+void RemoveNamedComponent(const char* name, void*) {
+    RemoveComponent(ComponentsKey, name, NULL, 1);
+}
+
+} // namespace
+
+int RunCommandLineRemoval(const char* tail) {
+    RunRemovalTokens(tail, RemoveNamedComponent, NULL);
+    return 0;
+}

@@ -1,0 +1,104 @@
+#include "select_components.h"
+
+#include "removal_worker.h"
+#include "../removal/registration.h"
+#include "../resources/resource.h"
+
+#include <process.h>
+
+int g_listedCount;
+
+namespace {
+
+// The dialog's list of components.
+HWND g_componentList;
+
+// What the worker is given; filled just before it starts.
+RemovalRequest g_removalRequest;
+
+// Lists one registered component, unless it is the base component.
+void ListComponent(const char* name, void*) {
+    if (lstrcmpA(name, "ClientBase") == 0)
+        return;
+    SendMessageA(g_componentList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    ++g_listedCount;
+}
+
+// Fills the list; Remove waits for a selection.
+void OnInitDialog(HWND dialog) {
+    g_componentList = GetDlgItem(dialog, IDC_COMPONENT_LIST);
+    g_listedCount = 0;
+    EnumerateComponents(ListComponent, NULL);
+    EnableWindow(GetDlgItem(dialog, IDC_REMOVE_BUTTON), FALSE);
+}
+
+// Remove is enabled exactly while something is selected.
+void OnSelectionChange(HWND dialog) {
+    BOOL selected = SendMessageA(g_componentList, LB_GETSELCOUNT, 0, 0) > 0;
+    EnableWindow(GetDlgItem(dialog, IDC_REMOVE_BUTTON), selected);
+}
+
+// Starts the worker, unless one is already running: a second press can
+// arrive before the worker has disabled the buttons.
+void OnRemove(HWND dialog) {
+    if (InterlockedCompareExchange(&g_removalRunning, 1, 0) != 0)
+        return;
+    g_removalRequest.listedCount = &g_listedCount;
+    g_removalRequest.componentList = g_componentList;
+    g_removalRequest.dialog = dialog;
+    g_removalRequest.componentsKeyPath = ComponentsKey;
+    if (_beginthread(RemovalWorker, 0, &g_removalRequest) == static_cast<uintptr_t>(-1))
+        InterlockedExchange(&g_removalRunning, 0);
+}
+
+// Ends the dialog and, with the quit message, the program.
+void EndProgram(HWND dialog) {
+    EndDialog(dialog, 0);
+    PostQuitMessage(0);
+}
+
+BOOL OnCommand(HWND dialog, int control, int notification) {
+    switch (control) {
+    case IDC_COMPONENT_LIST:
+        if (notification == LBN_SELCHANGE)
+            OnSelectionChange(dialog);
+        return TRUE;
+    case IDC_CANCEL_BUTTON:
+        EndProgram(dialog);
+        return TRUE;
+    case IDC_REMOVE_BUTTON:
+        OnRemove(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// The wait cursor stands over the dialog while a removal runs.
+BOOL OnSetCursor(HWND dialog) {
+    if (!g_removalRunning)
+        return FALSE;
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+} // namespace
+
+INT_PTR CALLBACK SelectComponentsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_SETCURSOR:
+        return OnSetCursor(dialog);
+    case WM_REMOVAL_DONE:
+        // Ended here, on the dialog's own thread: ended from the worker, the
+        // modal loop could return before this message was handled, and no
+        // quit message would ever come.
+        EndProgram(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
