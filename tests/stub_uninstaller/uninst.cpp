@@ -4,7 +4,7 @@
 // writes down what it saw, for the tests and the demo:
 //
 //   QVTEST_RECORD    file to append a record to, one "key value" line each:
-//                    start, cmdline, component, Path, CLASSPATH, autoexec,
+//                    start, pid, cmdline, component, Path, CLASSPATH, autoexec,
 //                    end (start and end in 100 ns units of system time)
 //   QVTEST_SLEEP_MS  how long to run before ending (default 0)
 //
@@ -113,7 +113,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (recordLength > 0 && recordLength < sizeof recordPath)
         record = fopen(recordPath, "a");
     if (record != NULL) {
-        fprintf(record, "start %llu\ncmdline %s\n", start, commandLine);
+        fprintf(record, "start %llu\npid %lu\ncmdline %s\n", start, GetCurrentProcessId(),
+                commandLine);
         RecordEnvironmentValue(record, "Path");
         RecordEnvironmentValue(record, "CLASSPATH");
         RecordBatchFile(record);
