@@ -15,8 +15,8 @@ const char kPathReference[] = "\"%PATH%\"";
 
 size_t BuildPathLine(const char* installDir, char* line, size_t lineSize) {
     size_t dirLength = std::strlen(installDir);
-    size_t length = kSetPathLength + dirLength + (sizeof kBinSuffix - 1) +
-                    (sizeof kPathReference - 1);
+    size_t length =
+        kSetPathLength + dirLength + (sizeof kBinSuffix - 1) + (sizeof kPathReference - 1);
     if (lineSize == 0)
         return 0;
     if (length >= lineSize) {

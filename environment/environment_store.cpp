@@ -54,8 +54,7 @@ bool ReadEnvironmentValue(const char* name, DWORD platformId, char text[kEnviron
     }
     text[0] = '\0';
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return false;
     bool read = ReadRegistryText(key, name, text, kEnvironmentValueSize, type) && text[0] != '\0';
     RegCloseKey(key);
@@ -73,8 +72,7 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
         return true;
     }
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return false;
     DWORD type = strcmp(name, "Path") == 0 || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
     bool written = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text),

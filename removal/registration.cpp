@@ -28,8 +28,7 @@ bool ReadRegistryText(HKEY key, const char* name, char* text, DWORD size, DWORD*
 
 void EnumerateComponents(ComponentVisitor visit, void* context) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ComponentsKey, 0, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ComponentsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
     char name[kComponentNameSize];
     for (DWORD index = 0;; ++index) {

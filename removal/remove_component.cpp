@@ -23,8 +23,8 @@ const char kStartFailedCaption[] = "Quorvane Client";
 
 void OpenProgressBox(HWND owner, const char* name) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
-    g_progressBox = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
-                                       ProgressDialogProc, 0);
+    g_progressBox =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressDialogProc, 0);
     if (g_progressBox != NULL)
         SetDlgItemTextA(g_progressBox, IDC_COMPONENT_NAME, name);
 }

@@ -87,15 +87,16 @@ int RunInteractiveRemoval(HINSTANCE instance, int showCode) {
     BITMAP bitmap;
     if (g_splashBitmap == NULL || !GetObjectA(g_splashBitmap, sizeof bitmap, &bitmap))
         return 0;
-    WindowSize size = SplashWindowSize(bitmap.bmWidth, bitmap.bmHeight,
-                                       GetSystemMetrics(SM_CYBORDER), GetSystemMetrics(SM_CYCAPTION));
+    WindowSize size =
+        SplashWindowSize(bitmap.bmWidth, bitmap.bmHeight, GetSystemMetrics(SM_CYBORDER),
+                         GetSystemMetrics(SM_CYCAPTION));
 
     char title[256];
     if (LoadStringA(instance, IDS_WINDOW_TITLE, title, sizeof title) <= 0)
         title[0] = '\0';
-    HWND window = CreateWindowExA(0, kWindowClass, title, WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, size.width, size.height, NULL, NULL, instance,
-                                  NULL);
+    HWND window =
+        CreateWindowExA(0, kWindowClass, title, WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                        CW_USEDEFAULT, size.width, size.height, NULL, NULL, instance, NULL);
     if (window == NULL)
         return 0;
     ShowWindow(window, showCode);

@@ -10,5 +10,4 @@ struct WindowSize {
 // The bitmap plus two borders across and three borders and a caption down.
 // The border metric is the vertical one for both directions, as the product
 // has always sized this window.
-WindowSize SplashWindowSize(int bitmapWidth, int bitmapHeight, int borderHeight,
-                            int captionHeight);
+WindowSize SplashWindowSize(int bitmapWidth, int bitmapHeight, int borderHeight, int captionHeight);

@@ -41,8 +41,9 @@ TEST(BatchRewrite, CutsTheDirectoryFromEveryPathLine) {
     // Lower case matches too and keeps its own first 9 characters.
     EXPECT_EQ("set path=\"%path%\"\n", Rewrite("set path=c:\\prod\\bin;\"%path%\"\n"));
     // Whatever follows the path line stays; every such line is changed.
-    EXPECT_EQ("SET PATH=\"%PATH%\";D:\\X\nSET PATH=\"%PATH%\"\n",
-              Rewrite("SET PATH=C:\\PROD\\BIN;\"%PATH%\";D:\\X\nSET PATH=C:\\PROD\\BIN;\"%PATH%\"\n"));
+    EXPECT_EQ(
+        "SET PATH=\"%PATH%\";D:\\X\nSET PATH=\"%PATH%\"\n",
+        Rewrite("SET PATH=C:\\PROD\\BIN;\"%PATH%\";D:\\X\nSET PATH=C:\\PROD\\BIN;\"%PATH%\"\n"));
     // The last line needs no line end.
     EXPECT_EQ("REM\nSET PATH=\"%PATH%\"", Rewrite("REM\nSET PATH=C:\\PROD\\BIN;\"%PATH%\""));
 }

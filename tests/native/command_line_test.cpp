@@ -23,7 +23,8 @@ typedef std::vector<std::string> List;
 
 TEST(CommandLineTail, SkipsTheProgramNameAndTheBlanksAfterIt) {
     EXPECT_STREQ("-c Alpha", FindCommandLineTail("qvuninst.exe -c Alpha"));
-    EXPECT_STREQ("-c Alpha", FindCommandLineTail("\"C:\\Program Files\\Q v\\qvuninst.exe\"  -c Alpha"));
+    EXPECT_STREQ("-c Alpha",
+                 FindCommandLineTail("\"C:\\Program Files\\Q v\\qvuninst.exe\"  -c Alpha"));
     // A closing quote followed directly by the token still ends the name.
     EXPECT_STREQ("-c Alpha", FindCommandLineTail("\"C:\\a b\\qvuninst.exe\"-c Alpha"));
     EXPECT_STREQ("-c Alpha", FindCommandLineTail("qvuninst.exe\t\r\n -c Alpha"));

@@ -87,9 +87,9 @@ void SetValue(HKEY root, const char* keyPath, const std::string& name, DWORD typ
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS,
               RegCreateKeyExA(root, keyPath, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    LONG status = RegSetValueExA(key, name.c_str(), 0, type,
-                                 reinterpret_cast<const BYTE*>(data.c_str()),
-                                 static_cast<DWORD>(data.size() + (withNul ? 1 : 0)));
+    LONG status =
+        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + (withNul ? 1 : 0)));
     RegCloseKey(key);
     ASSERT_EQ(ERROR_SUCCESS, status) << "setting " << name;
 }

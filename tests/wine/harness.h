@@ -61,8 +61,8 @@ class ProgramTest : public ::testing::Test {
     // Makes the program report the Windows 95/98 family (Wine's "win98").
     void ReportWindows98();
 
-    std::string dir_;          // the test's directory, with a trailing backslash
-    std::string programPath_;  // dir_ + "qvuninst.exe"
+    std::string dir_;         // the test's directory, with a trailing backslash
+    std::string programPath_; // dir_ + "qvuninst.exe"
     std::string recordPath_;
 
   private:
