@@ -189,11 +189,15 @@ PROCESS_INFORMATION ProgramTest::Start(const std::string& tail) {
     std::string commandLine = "\"" + programPath_ + "\"";
     if (!tail.empty())
         commandLine += " " + tail;
+    return StartCommandLine(commandLine);
+}
+
+PROCESS_INFORMATION ProgramTest::StartCommandLine(std::string commandLine) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, dir_.c_str(),
-                                  &startup, &process);
+    BOOL started = CreateProcessA(programPath_.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
+                                  dir_.c_str(), &startup, &process);
     EXPECT_TRUE(started) << "cannot start " << commandLine << ": error " << GetLastError();
     return process;
 }

@@ -53,6 +53,8 @@ class ProgramTest : public ::testing::Test {
     // Starts qvuninst.exe with the tail and returns its process, to be ended
     // with Finish.
     PROCESS_INFORMATION Start(const std::string& tail);
+    // Starts qvuninst.exe with a whole command line of the caller's.
+    PROCESS_INFORMATION StartCommandLine(std::string commandLine);
     DWORD Finish(PROCESS_INFORMATION& process, DWORD timeoutMs = 30000);
 
     // The stub's records of this test, in the order it was started.

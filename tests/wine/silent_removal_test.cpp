@@ -46,6 +46,16 @@ TEST_F(SilentRemoval, PassesAFileWithBlanksWholeInQuotes) {
     EXPECT_EQ("My Part", record[0].component);
 }
 
+TEST_F(SilentRemoval, TheTailStartsRightAfterTheQuotedProgramName) {
+    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
+    PROCESS_INFORMATION process = StartCommandLine("\"" + programPath_ + "\"-c Alpha");
+    EXPECT_EQ(0u, Finish(process));
+    // Nothing but blanks after the name would start the interactive mode.
+    std::vector<Invocation> record = Record();
+    ASSERT_EQ(1u, record.size());
+    EXPECT_EQ("Alpha", record[0].component);
+}
+
 TEST_F(SilentRemoval, UnregisteredOrOddNamesStartTheUninstallerWithAnEmptyFile) {
     RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
     // " Alpha" (two blanks after -c), an unregistered name, and a name
