@@ -75,8 +75,9 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return false;
     DWORD type = strcmp(name, "Path") == 0 || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
-    bool written = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text),
-                                  static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
+    DWORD size = static_cast<DWORD>(strlen(text)) + 1;
+    bool written = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text), size) ==
+                   ERROR_SUCCESS;
     RegCloseKey(key);
     return written;
 }
