@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 const char kComponentsKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components";
 const char kProductKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion";
@@ -41,6 +42,21 @@ std::string BuildDirectory() {
     DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
     std::string dir(path, length);
     return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+const char* MatrixVersion() {
+    const char* version = getenv("QV_WINDOWS_VERSION");
+    return version != NULL && version[0] != '\0' ? version : NULL;
+}
+
+bool MatrixIsWindows9x() {
+    const char* version = MatrixVersion();
+    return version != NULL && (strcmp(version, "win95") == 0 || strcmp(version, "win98") == 0 ||
+                               strcmp(version, "winme") == 0);
+}
+
+bool MatrixIsWindowsNt() {
+    return MatrixVersion() != NULL && !MatrixIsWindows9x();
 }
 
 void ResetInstallation() {
@@ -158,6 +174,9 @@ void ProgramTest::SetUp() {
     SetEnvironmentVariableA("QVTEST_SLEEP_MS", NULL);
 
     ResetInstallation();
+    if (MatrixVersion() != NULL)
+        SetValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version", REG_SZ,
+                 MatrixVersion());
     savedPath_ = GetEnvironment("Path");
     savedClassPath_ = GetEnvironment("CLASSPATH");
     batchExisted_ = ReadWholeFile(kBatchFile, &savedBatch_);
@@ -182,7 +201,7 @@ void ProgramTest::RemoveUninstaller() {
 
 void ProgramTest::ReportWindows98() {
     SetValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version", REG_SZ,
-             "win98");
+             MatrixIsWindows9x() ? MatrixVersion() : "win98");
 }
 
 PROCESS_INFORMATION ProgramTest::Start(const std::string& tail) {

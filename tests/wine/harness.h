@@ -60,7 +60,8 @@ class ProgramTest : public ::testing::Test {
     // The stub's records of this test, in the order it was started.
     std::vector<Invocation> Record();
 
-    // Makes the program report the Windows 95/98 family (Wine's "win98").
+    // Makes the program report the Windows 95/98 family: Wine's "win98", or
+    // the matrix version when that is of the family.
     void ReportWindows98();
 
     std::string dir_;         // the test's directory, with a trailing backslash
@@ -72,6 +73,13 @@ class ProgramTest : public ::testing::Test {
     std::string savedBatch_;
     bool batchExisted_ = false;
 };
+
+// The Windows version the program is made to report in this run, from
+// QV_WINDOWS_VERSION (Wine's names: win95 ... win10); null for Wine's own.
+const char* MatrixVersion();
+// Whether that version is of the 95/98 family.
+bool MatrixIsWindows9x();
+bool MatrixIsWindowsNt();
 
 // The product's registry data.
 void ResetInstallation();
