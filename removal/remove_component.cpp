@@ -64,8 +64,11 @@ void WaitForUninstaller(const PROCESS_INFORMATION& started) {
 
 } // namespace
 
-INT_PTR CALLBACK ProgressDialogProc(HWND, UINT message, WPARAM, LPARAM) {
-    return message == WM_INITDIALOG ? TRUE : FALSE;
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG)
+        return FALSE;
+    SetDlgItemTextA(dialog, IDC_COMPONENT_NAME, reinterpret_cast<const char*>(lParam));
+    return TRUE;
 }
 
 void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner, int silent) {

@@ -5,6 +5,7 @@
 #include "../resources/resource.h"
 
 #include <process.h>
+#include <string.h>
 
 int g_listedCount;
 
@@ -16,9 +17,12 @@ HWND g_componentList;
 // What the worker is given; filled just before it starts.
 RemovalRequest g_removalRequest;
 
-// Lists one registered component, unless it is the base component.
+// Lists one registered component, unless it is the base component. The
+// comparison is byte for byte, as everywhere else: lstrcmpA follows the
+// locale and takes "Client\xADBase" (with a soft hyphen) for "ClientBase",
+// which would hide such a component from the user for good.
 void ListComponent(const char* name, void*) {
-    if (lstrcmpA(name, "ClientBase") == 0)
+    if (strcmp(name, "ClientBase") == 0)
         return;
     SendMessageA(g_componentList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     ++g_listedCount;
