@@ -7,7 +7,11 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Statically linked: the program needs no DLL but Windows' own.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-target_compile_options(qvcore PRIVATE -fno-exceptions -fno-rtti)
+# The program is small and plain: no exceptions, no unwind tables, unused
+# functions and data dropped, symbols stripped.
+set(QV_PROGRAM_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -ffunction-sections -fdata-sections)
+target_compile_options(qvcore PRIVATE ${QV_PROGRAM_FLAGS})
 
 # The Win32 layer, shared by the program and the tests that drive its pieces.
 add_library(qvwin32 STATIC
@@ -19,11 +23,12 @@ add_library(qvwin32 STATIC
     ui/splash_window.cpp
     ui/select_components.cpp
     ui/removal_worker.cpp)
-target_compile_options(qvwin32 PRIVATE -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+target_compile_options(qvwin32 PRIVATE ${QV_PROGRAM_FLAGS} -fno-threadsafe-statics)
 target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
 
 add_executable(qvuninst WIN32 startup/main.cpp resources/qvuninst.rc)
-target_compile_options(qvuninst PRIVATE -fno-exceptions -fno-rtti)
+target_compile_options(qvuninst PRIVATE ${QV_PROGRAM_FLAGS})
+target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections)
 target_link_libraries(qvuninst PRIVATE qvwin32 qv_warnings)
 set_target_properties(qvuninst PROPERTIES OUTPUT_NAME qvuninst)
 
@@ -31,3 +36,4 @@ add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FRO
 add_subdirectory(tests/stub_uninstaller)
 add_subdirectory(tests/wine)
 add_subdirectory(tests/demo)
+add_subdirectory(tests/bench)
