@@ -2,6 +2,7 @@
 
 #include "entry_removal.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -47,6 +48,35 @@ size_t RewritePathLine(char* line, size_t length, const char* pattern, size_t pa
     return length - cutLength;
 }
 
+namespace {
+
+// Output gathered into large blocks: the file is written in a few calls
+// rather than two per line.
+struct BlockWriter {
+    std::FILE* out;
+    size_t length;
+    bool failed;
+    char block[65536];
+
+    void Write(const char* data, size_t size) {
+        if (length + size > sizeof block)
+            Flush();
+        if (size >= sizeof block) {
+            failed = failed || std::fwrite(data, 1, size, out) != size;
+            return;
+        }
+        std::memcpy(block + length, data, size);
+        length += size;
+    }
+
+    void Flush() {
+        failed = failed || std::fwrite(block, 1, length, out) != length;
+        length = 0;
+    }
+};
+
+} // namespace
+
 bool RewriteBatchFile(std::FILE* in, std::FILE* out, const char* installDir) {
     char pattern[kPathLineSize];
     size_t patternLength = BuildPathLine(installDir, pattern, sizeof pattern);
@@ -54,28 +84,64 @@ bool RewriteBatchFile(std::FILE* in, std::FILE* out, const char* installDir) {
         return false;
     size_t cutLength = std::strlen(installDir) + sizeof kBinSuffix - 1;
 
-    char line[kBatchLinePieceSize + 1];
-    bool atLineStart = true;
-    for (;;) {
-        size_t length = 0;
-        int c;
-        while (length < kBatchLinePieceSize && (c = std::getc(in)) != EOF) {
-            line[length++] = static_cast<char>(c);
-            if (c == '\n')
-                break;
-        }
-        if (std::ferror(in))
-            return false;
-        if (length == 0)
-            break;
-        bool endsLine = line[length - 1] == '\n';
-        if (atLineStart)
-            length = RewritePathLine(line, length, pattern, patternLength, cutLength);
-        if (std::fwrite(line, 1, length, out) != length)
-            return false;
-        atLineStart = endsLine;
-    }
-    if (std::ferror(in))
+    static const size_t kChunkSize = 65536;
+    char* chunk = static_cast<char*>(std::malloc(kChunkSize));
+    BlockWriter* writer = static_cast<BlockWriter*>(std::malloc(sizeof(BlockWriter)));
+    if (chunk == nullptr || writer == nullptr) {
+        std::free(chunk);
+        std::free(writer);
         return false;
-    return std::fflush(out) == 0 && !std::ferror(out);
+    }
+    writer->out = out;
+    writer->length = 0;
+    writer->failed = false;
+
+    // The start of the current line, gathered while it matches the path
+    // line, until it is as long as that.
+    char head[kPathLineSize];
+    size_t headLength = 0;
+    bool inHead = true;
+    size_t count;
+    while ((count = std::fread(chunk, 1, kChunkSize, in)) > 0) {
+        size_t i = 0;
+        while (i < count) {
+            if (inHead) {
+                // Compared byte by byte as the line comes: most lines part
+                // from the path line at their first byte and are then
+                // copied through whole.
+                bool decided = false;
+                while (i < count && !decided) {
+                    char c = chunk[i++];
+                    head[headLength] = c;
+                    bool same = ToAsciiUpper(c) == ToAsciiUpper(pattern[headLength]);
+                    ++headLength;
+                    if (same && headLength == patternLength) {
+                        headLength =
+                            RewritePathLine(head, headLength, pattern, patternLength, cutLength);
+                    } else if (same && c != '\n') {
+                        continue;
+                    }
+                    writer->Write(head, headLength);
+                    headLength = 0;
+                    inHead = c == '\n';
+                    decided = true;
+                }
+            } else {
+                const char* lineEnd =
+                    static_cast<const char*>(std::memchr(chunk + i, '\n', count - i));
+                size_t end = lineEnd != nullptr ? static_cast<size_t>(lineEnd - chunk) + 1 : count;
+                writer->Write(chunk + i, end - i);
+                i = end;
+                inHead = lineEnd != nullptr;
+            }
+        }
+    }
+    // A last line shorter than the path line.
+    writer->Write(head, headLength);
+    writer->Flush();
+    bool complete =
+        !std::ferror(in) && !writer->failed && std::fflush(out) == 0 && !std::ferror(out);
+    std::free(writer);
+    std::free(chunk);
+    return complete;
 }

@@ -6,9 +6,6 @@
 #include <cstddef>
 #include <cstdio>
 
-// Lines are handled in pieces of at most this many bytes.
-const size_t kBatchLinePieceSize = 9999;
-
 // Longest path line: "SET PATH=" + a 255-character directory + "\BIN;" +
 // "\"%PATH%\"", with its NUL.
 const size_t kPathLineSize = 9 + 255 + 5 + 8 + 1;
@@ -27,7 +24,8 @@ size_t RewritePathLine(char* line, size_t length, const char* pattern, size_t pa
 
 // Copies in to out byte for byte, except that every line that starts, in
 // column 1, with the path line of installDir loses installDir + "\BIN;".
-// A piece of a line longer than kBatchLinePieceSize bytes is never taken for
-// the start of a line. Returns false on a read or write error (out is then
-// incomplete and must not be used) or when installDir is empty or too long.
+// Only the start of a line is ever compared, however long the line: text
+// further on is never taken for a line of its own. Returns false on a read
+// or write error (out is then incomplete and must not be used) or when
+// installDir is empty or too long.
 bool RewriteBatchFile(std::FILE* in, std::FILE* out, const char* installDir);

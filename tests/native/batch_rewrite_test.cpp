@@ -72,17 +72,30 @@ TEST(BatchRewrite, PassesEveryByteThrough) {
 
 TEST(BatchRewrite, OnlyTheStartOfALongLineCounts) {
     const std::string pathLine = "SET PATH=C:\\PROD\\BIN;\"%PATH%\"";
-    // The path line begins the second 9999-byte piece of one long line: it
-    // is not at column 1 and stays.
-    std::string longLine = std::string(kBatchLinePieceSize, 'x') + pathLine + "\n";
+    // A line reader with a 9999-byte buffer would see the path line begin
+    // the second piece of this line; it is not at column 1 and stays.
+    const size_t kPieceSize = 9999;
+    std::string longLine = std::string(kPieceSize, 'x') + pathLine + "\n";
     EXPECT_EQ(longLine, Rewrite(longLine));
     // A long line that does begin with it loses the directory.
     std::string longPathLine = pathLine + std::string(20000, 'y') + "\n" + pathLine + "\n";
     EXPECT_EQ("SET PATH=\"%PATH%\"" + std::string(20000, 'y') + "\nSET PATH=\"%PATH%\"\n",
               Rewrite(longPathLine));
     // A line of exactly one piece, then the line end as a piece of its own.
-    std::string exact = std::string(kBatchLinePieceSize, 'z') + "\n" + pathLine;
-    EXPECT_EQ(std::string(kBatchLinePieceSize, 'z') + "\nSET PATH=\"%PATH%\"", Rewrite(exact));
+    std::string exact = std::string(kPieceSize, 'z') + "\n" + pathLine;
+    EXPECT_EQ(std::string(kPieceSize, 'z') + "\nSET PATH=\"%PATH%\"", Rewrite(exact));
+    // Lines longer than the blocks the file is read in, path lines across
+    // block ends included.
+    std::string big;
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        std::string filler(i * 7 % 200, 'f');
+        big += pathLine + filler + "\r\n" + filler + "\n";
+        expected += "SET PATH=\"%PATH%\"" + filler + "\r\n" + filler + "\n";
+    }
+    big += std::string(200000, 'y') + "\n" + pathLine;
+    expected += std::string(200000, 'y') + "\nSET PATH=\"%PATH%\"";
+    EXPECT_EQ(expected, Rewrite(big));
 }
 
 TEST(BatchRewrite, MaximalDirectory) {
