@@ -16,20 +16,20 @@ tools="$win32/bench_tools.exe"
 quiet() { "$@" 2>/dev/null | tr -d '\r'; }
 
 wineserver -p >/dev/null 2>&1 # keep one server for the whole session
-quiet wine "$tools" silent "$rounds" 50
-quiet wine "$tools" batch "$rounds" 10 20
-quiet wine "$tools" dialog "$rounds" 1000
-quiet wine "$tools" dialog "$rounds" 2000
+[ "${QV_BENCH_ONLY:-}" = cpu ] || quiet wine "$tools" silent "$rounds" 50
+[ "${QV_BENCH_ONLY:-}" = cpu ] || quiet wine "$tools" batch "$rounds" 10 20
+[ "${QV_BENCH_ONLY:-}" = cpu ] || quiet wine "$tools" dialog "$rounds" 1000
+[ "${QV_BENCH_ONLY:-}" = cpu ] || quiet wine "$tools" dialog "$rounds" 2000
 
-# CPU time of qvuninst.exe (all its threads, from the kernel's scheduler
-# statistics) while one uninstaller runs for 3 s: sampled when the stub
-# notes its start and its end.
-cpu_ns() {
-    local total=0 task
-    for task in /proc/"$1"/task/*/schedstat; do
-        total=$((total + $(cut -d' ' -f1 "$task" 2>/dev/null || echo 0)))
+# CPU time of qvuninst.exe while one uninstaller runs for 3 s: the kernel's
+# scheduler statistics of each of its threads, sampled when the stub notes
+# its start and its end. A thread that ends between the two samples (one of
+# Wine's start-up threads) is left out; one that starts is counted whole.
+thread_times() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        echo "${task##*/} $(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)"
     done
-    echo "$total"
 }
 
 wait_for_line() {
@@ -43,17 +43,21 @@ wait_for_line() {
 }
 
 measure_wait_cpu() {
-    local mode=$1 pid start end
-    for pid in $(seq 1 400); do
-        pid=$(pgrep -n -f 'qvuninst\.exe' || true)
+    local mode=$1 pid= i
+    for i in $(seq 1 400); do
+        pid=$(pgrep -n -f '^[^ ]*qvuninst\.exe' || true)
         [ -n "$pid" ] && break
         sleep 0.01
     done
     wait_for_line start
-    start=$(cpu_ns "$pid")
+    thread_times "$pid" >"$drive/bench/cpu.start"
     wait_for_line end
-    end=$(cpu_ns "$pid")
-    echo "wait_cpu_${mode}_ms $(awk -v d=$((end - start)) 'BEGIN { printf "%.2f", d / 1e6 }')"
+    thread_times "$pid" >"$drive/bench/cpu.end"
+    awk -v mode="$mode" '
+        FNR == NR { start[$1] = $2; next }
+        { d = $2 - start[$1]; if (d > 0) total += d }
+        END { printf "wait_cpu_%s_ms %.2f\n", mode, total / 1e6 }' \
+        "$drive/bench/cpu.start" "$drive/bench/cpu.end"
 }
 
 export QVTEST_SLEEP_MS=3000
