@@ -1,0 +1,123 @@
+// The scripted user of the headless demo: waits for the running
+// qvuninst.exe's selection dialog, selects every component with the mouse,
+// presses Remove, dismisses the success message, and saves screenshots of
+// the selection, the progress box and the success message as BMP files in
+// the directory given:
+//   demo_user <screenshot directory>
+#include "tests/wine/user_driver.h"
+
+#include <stdio.h>
+
+namespace {
+
+const DWORD kRemovalDeadlineMs = 120000;
+
+bool Check(const ::testing::AssertionResult& result, const char* step) {
+    if (!result)
+        fprintf(stderr, "demo user: %s: %s\n", step, result.message());
+    return result;
+}
+
+// Writes the whole screen as a 24-bit BMP file.
+bool SaveScreenshot(const std::string& path) {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    DWORD rowSize = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::string pixels(static_cast<size_t>(rowSize) * height, '\0');
+    bool read = GetDIBits(memory, bitmap, 0, height, &pixels[0],
+                          reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == height;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!read || file == NULL) {
+        if (file != NULL)
+            fclose(file);
+        return false;
+    }
+    fwrite(&header, sizeof header, 1, file);
+    fwrite(&info, sizeof info, 1, file);
+    fwrite(pixels.data(), 1, pixels.size(), file);
+    return fclose(file) == 0;
+}
+
+bool Shot(const std::string& dir, const char* name) {
+    std::string path = dir + "\\" + name;
+    bool saved = SaveScreenshot(path);
+    printf("  screenshot: %s\n", saved ? name : "(failed)");
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        fprintf(stderr, "usage: demo_user <screenshot directory>\n");
+        return 2;
+    }
+    std::string dir = argv[1];
+    CreateDirectoryA(dir.c_str(), NULL);
+
+    HWND splash = NULL;
+    if (!Check(WaitUntil([&] { return (splash = FindWindowA("uninstal", NULL)) != NULL; },
+                         "the splash window"),
+               "waiting"))
+        return 1;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(splash, &processId);
+
+    HWND dialog;
+    if (!Check(WaitForWindow(processId, "#32770", "Select Components", &dialog), "waiting"))
+        return 1;
+    HWND list = GetDlgItem(dialog, 1000);
+    int count = static_cast<int>(ListItems(list).size());
+    printf("  the user selects all %d listed components and presses Remove\n", count);
+    for (int i = 0; i < count; ++i) {
+        if (!Check(ClickListItem(list, i), "selecting"))
+            return 1;
+    }
+    Check(WaitUntil([&] { return static_cast<int>(SelectedIndexes(list).size()) == count; },
+                    "every component selected"),
+          "selecting");
+    Sleep(300); // let the last selection be painted
+    Shot(dir, "1-selection.bmp");
+    if (!Check(Click(GetDlgItem(dialog, 1004)), "pressing Remove"))
+        return 1;
+
+    HWND progress;
+    if (Check(WaitForWindow(processId, "#32770", "", &progress,
+                            [](HWND box) { return GetDlgItem(box, 1008) != NULL; }),
+              "waiting for the progress box")) {
+        Sleep(200);
+        Shot(dir, "2-progress.bmp");
+    }
+
+    HWND done;
+    if (!Check(WaitForWindow(processId, "#32770", "Quorvane", &done, nullptr, kRemovalDeadlineMs),
+               "waiting for the end of the removal"))
+        return 1;
+    Sleep(200);
+    Shot(dir, "3-success.bmp");
+    printf("  the user reads \"%s\" and presses OK\n",
+           StaticTexts(done).empty() ? "" : StaticTexts(done).back().c_str());
+    return Check(Click(GetDlgItem(done, IDOK)), "pressing OK") ? 0 : 1;
+}
