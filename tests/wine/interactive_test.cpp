@@ -25,6 +25,17 @@ std::string Uninstaller(const std::string& file) {
     return "uninst.exe -a -f\"" + file + "\"";
 }
 
+// Registers each component with the file C:\Q\<name in lower case>.isu,
+// ClientBase with C:\Q\base.isu.
+void RegisterComponents(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        std::string file = name;
+        for (char& c : file)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        RegisterComponent(name, "C:\\Q\\" + (file == "clientbase" ? "base" : file) + ".isu");
+    }
+}
+
 std::vector<std::string> CommandLines(const std::vector<Invocation>& record) {
     std::vector<std::string> lines;
     for (const Invocation& invocation : record)
@@ -265,9 +276,7 @@ TEST_F(SplashWindow, CloseMessageBeforeTheDialogOpensEndsTheProgram) {
 class ComponentList : public Interactive {};
 
 TEST_F(ComponentList, ShowsTheComponentsSortedWithoutClientBase) {
-    RegisterComponent("Zeta", "C:\\Q\\zeta.isu");
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Zeta", "Alpha", "ClientBase"});
     ASSERT_TRUE(StartAndWaitForDialog());
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Zeta"}), ListItems(list_));
     EXPECT_TRUE(IsWindowEnabled(list_));
@@ -276,9 +285,7 @@ TEST_F(ComponentList, ShowsTheComponentsSortedWithoutClientBase) {
 }
 
 TEST_F(ComponentList, RemoveIsEnabledExactlyWhileSomethingIsSelected) {
-    RegisterComponent("Zeta", "C:\\Q\\zeta.isu");
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Zeta", "Alpha", "ClientBase"});
     ASSERT_TRUE(StartAndWaitForDialog());
     ASSERT_FALSE(IsWindowEnabled(remove_));
 
@@ -316,8 +323,7 @@ TEST_F(ComponentList, RemoveIsEnabledExactlyWhileSomethingIsSelected) {
 }
 
 TEST_F(ComponentList, EscapeAndTheCloseBoxLeaveTheDialogOpen) {
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("Beta", "C:\\Q\\beta.isu");
+    RegisterComponents({"Alpha", "Beta"});
     ASSERT_TRUE(StartAndWaitForDialog());
     // The click gives the list the keyboard focus.
     ASSERT_TRUE(Select({"Alpha"}));
@@ -386,10 +392,7 @@ TEST_F(ComponentList, OnlyClientBaseGivesAnEmptyListAndCancelStillEnds) {
 class Removal : public Interactive {};
 
 TEST_F(Removal, RemovesTheSelectedFromTheBottomUpAndKeepsTheRest) {
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("Beta", "C:\\Q\\beta.isu");
-    RegisterComponent("Gamma", "C:\\Q\\gamma.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Alpha", "Beta", "Gamma", "ClientBase"});
     ASSERT_TRUE(StartAndWaitForDialog());
     ASSERT_TRUE(Select({"Alpha", "Gamma"}));
     ASSERT_TRUE(Click(remove_));
@@ -417,9 +420,7 @@ TEST_F(Removal, RemovesTheSelectedFromTheBottomUpAndKeepsTheRest) {
 }
 
 TEST_F(Removal, RemovingEverythingRemovesClientBaseLastAfterTheEnvironment) {
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("Beta", "C:\\Q\\beta.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Alpha", "Beta", "ClientBase"});
     SetInstallDirectory("C:\\PROD");
     SetEnvironment("Path", REG_EXPAND_SZ, "C:\\A;C:\\PROD\\BIN;C:\\B");
     SetEnvironment("CLASSPATH", REG_SZ, "C:\\PROD\\java\\lib;C:\\C");
@@ -458,8 +459,7 @@ TEST_F(Removal, TheProgramAlwaysEndsAfterTheSuccessMessage) {
     for (int run = 1; run <= 10; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         ResetInstallation();
-        RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-        RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+        RegisterComponents({"Alpha", "ClientBase"});
         DeleteFileA(recordPath_.c_str());
         ASSERT_TRUE(StartAndWaitForDialog());
         ASSERT_TRUE(Select({"Alpha"}));
@@ -474,9 +474,7 @@ TEST_F(Removal, TheProgramAlwaysEndsAfterTheSuccessMessage) {
 }
 
 TEST_F(Removal, TheDialogIgnoresTheUserWhileAnUninstallerRuns) {
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("Beta", "C:\\Q\\beta.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Alpha", "Beta", "ClientBase"});
     SetEnvironmentVariableA("QVTEST_SLEEP_MS", "3000");
     ASSERT_TRUE(StartAndWaitForDialog());
     ASSERT_TRUE(Select({"Alpha"}));
@@ -520,9 +518,7 @@ TEST_F(Removal, TheDialogIgnoresTheUserWhileAnUninstallerRuns) {
 }
 
 TEST_F(Removal, AMissingUninstallerIsReportedAndTheComponentLeavesTheList) {
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("Beta", "C:\\Q\\beta.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Alpha", "Beta", "ClientBase"});
     RemoveUninstaller();
     ASSERT_TRUE(StartAndWaitForDialog());
     ASSERT_TRUE(Select({"Alpha"}));
@@ -549,10 +545,7 @@ TEST_F(Removal, AMissingUninstallerIsReportedAndTheComponentLeavesTheList) {
 // Two real clicks in quick succession, the second one possibly before the
 // removal has disabled Remove.
 TEST_F(Removal, ADoubleClickOnRemoveRunsEachUninstallerOnce) {
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("Beta", "C:\\Q\\beta.isu");
-    RegisterComponent("Gamma", "C:\\Q\\gamma.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Alpha", "Beta", "Gamma", "ClientBase"});
     ASSERT_TRUE(StartAndWaitForDialog());
     ASSERT_TRUE(Select({"Alpha", "Gamma"}));
     ASSERT_TRUE(DoubleClick(remove_));
@@ -568,9 +561,7 @@ TEST_F(Removal, ADoubleClickOnRemoveRunsEachUninstallerOnce) {
 }
 
 TEST_F(Removal, ADoubleClickOnRemoveWithEverythingSelectedRemovesClientBaseOnce) {
-    RegisterComponent("Alpha", "C:\\Q\\alpha.isu");
-    RegisterComponent("Beta", "C:\\Q\\beta.isu");
-    RegisterComponent("ClientBase", "C:\\Q\\base.isu");
+    RegisterComponents({"Alpha", "Beta", "ClientBase"});
     ASSERT_TRUE(StartAndWaitForDialog());
     ASSERT_TRUE(Select({"Alpha", "Beta"}));
     ASSERT_TRUE(DoubleClick(remove_));
