@@ -60,6 +60,7 @@ program_with_tag() {
 # bench_tools, tagged, and measures it while the stub uninstaller runs.
 measure_wait_cpu() {
     local mode=$1 round tag pid launcher
+    [ -r /proc/self/schedstat ] || { echo "this kernel keeps no /proc/<pid>/schedstat to measure with" >&2 && return 1; }
     for round in $(seq 1 "$rounds"); do
         tag=bench-$$-$mode-$round pid=''
         rm -f "$record" "$drive/bench/cpu.end"
