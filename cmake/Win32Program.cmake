@@ -8,15 +8,25 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 # The program is small and plain: no exceptions, no unwind tables, unused
-# functions and data dropped, symbols stripped.
+# functions and data dropped, symbols stripped. It runs on a 386, and the
+# compiler may not turn loops into calls of C runtime routines the program
+# does not have (memset and memcpy excepted: startup/memory_routines.cpp).
 set(QV_PROGRAM_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -ffunction-sections -fdata-sections)
+    -ffunction-sections -fdata-sections -fno-tree-loop-distribute-patterns)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    list(APPEND QV_PROGRAM_FLAGS -march=i386)
+    set(QV_ENTRY _ProgramEntry@0)
+else()
+    # The 64-bit twin for the Wine tests on machines without 32-bit code.
+    set(QV_ENTRY ProgramEntry)
+endif()
 target_compile_options(qvcore PRIVATE ${QV_PROGRAM_FLAGS})
 
 # The Win32 layer, shared by the program and the tests that drive its pieces.
 add_library(qvwin32 STATIC
     startup/command_line_removal.cpp
     removal/registration.cpp
+    removal/removal_log.cpp
     removal/remove_component.cpp
     environment/clean_environment.cpp
     environment/environment_store.cpp
@@ -26,10 +36,14 @@ add_library(qvwin32 STATIC
 target_compile_options(qvwin32 PRIVATE ${QV_PROGRAM_FLAGS} -fno-threadsafe-statics)
 target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
 
-add_executable(qvuninst WIN32 startup/main.cpp resources/qvuninst.rc)
+# No C runtime at all: Windows 95 did not ship one, and the prebuilt start-up
+# code and libraries of the toolchain need a Pentium Pro. The program starts
+# at its own entry and imports from Windows' own four libraries only.
+add_executable(qvuninst WIN32 startup/main.cpp startup/memory_routines.cpp resources/qvuninst.rc)
 target_compile_options(qvuninst PRIVATE ${QV_PROGRAM_FLAGS})
-target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections)
-target_link_libraries(qvuninst PRIVATE qvwin32 qv_warnings)
+target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections -nostdlib -nostartfiles
+    -Wl,-e,${QV_ENTRY})
+target_link_libraries(qvuninst PRIVATE qvwin32 qv_warnings kernel32 user32 gdi32 advapi32)
 set_target_properties(qvuninst PROPERTIES OUTPUT_NAME qvuninst)
 
 add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

@@ -1,8 +1,8 @@
 #include "batch_rewrite.h"
 
 #include "entry_removal.h"
+#include "../startup/text.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -15,7 +15,7 @@ const char kPathReference[] = "\"%PATH%\"";
 } // namespace
 
 size_t BuildPathLine(const char* installDir, char* line, size_t lineSize) {
-    size_t dirLength = std::strlen(installDir);
+    size_t dirLength = TextLength(installDir);
     size_t length =
         kSetPathLength + dirLength + (sizeof kBinSuffix - 1) + (sizeof kPathReference - 1);
     if (lineSize == 0)
@@ -44,7 +44,7 @@ size_t RewritePathLine(char* line, size_t length, const char* pattern, size_t pa
             return length;
     }
     char* cut = line + kSetPathLength;
-    std::memmove(cut, cut + cutLength, length - kSetPathLength - cutLength);
+    MoveBytes(cut, cut + cutLength, length - kSetPathLength - cutLength);
     return length - cutLength;
 }
 
@@ -53,16 +53,16 @@ namespace {
 // Output gathered into large blocks: the file is written in a few calls
 // rather than two per line.
 struct BlockWriter {
-    std::FILE* out;
+    const BatchFileStreams* streams;
+    char* block;
     size_t length;
     bool failed;
-    char block[65536];
 
     void Write(const char* data, size_t size) {
-        if (length + size > sizeof block)
+        if (length + size > kBatchBlockSize)
             Flush();
-        if (size >= sizeof block) {
-            failed = failed || std::fwrite(data, 1, size, out) != size;
+        if (size >= kBatchBlockSize) {
+            failed = failed || !streams->write(streams->context, data, size);
             return;
         }
         std::memcpy(block + length, data, size);
@@ -70,39 +70,33 @@ struct BlockWriter {
     }
 
     void Flush() {
-        failed = failed || std::fwrite(block, 1, length, out) != length;
+        if (length > 0)
+            failed = failed || !streams->write(streams->context, block, length);
         length = 0;
     }
 };
 
 } // namespace
 
-bool RewriteBatchFile(std::FILE* in, std::FILE* out, const char* installDir) {
+bool RewriteBatchFile(const BatchFileStreams& streams, const char* installDir,
+                      BatchRewriteWork* work, size_t* changedLines) {
+    *changedLines = 0;
     char pattern[kPathLineSize];
     size_t patternLength = BuildPathLine(installDir, pattern, sizeof pattern);
     if (installDir[0] == '\0' || patternLength == 0)
         return false;
-    size_t cutLength = std::strlen(installDir) + sizeof kBinSuffix - 1;
+    size_t cutLength = TextLength(installDir) + sizeof kBinSuffix - 1;
 
-    static const size_t kChunkSize = 65536;
-    char* chunk = static_cast<char*>(std::malloc(kChunkSize));
-    BlockWriter* writer = static_cast<BlockWriter*>(std::malloc(sizeof(BlockWriter)));
-    if (chunk == nullptr || writer == nullptr) {
-        std::free(chunk);
-        std::free(writer);
-        return false;
-    }
-    writer->out = out;
-    writer->length = 0;
-    writer->failed = false;
-
+    BlockWriter writer = {&streams, work->output, 0, false};
+    char* chunk = work->input;
     // The start of the current line, gathered while it matches the path
     // line, until it is as long as that.
     char head[kPathLineSize];
     size_t headLength = 0;
     bool inHead = true;
-    size_t count;
-    while ((count = std::fread(chunk, 1, kChunkSize, in)) > 0) {
+    long read;
+    while ((read = streams.read(streams.context, chunk, kBatchBlockSize)) > 0) {
+        size_t count = static_cast<size_t>(read);
         size_t i = 0;
         while (i < count) {
             if (inHead) {
@@ -118,30 +112,26 @@ bool RewriteBatchFile(std::FILE* in, std::FILE* out, const char* installDir) {
                     if (same && headLength == patternLength) {
                         headLength =
                             RewritePathLine(head, headLength, pattern, patternLength, cutLength);
+                        ++*changedLines;
                     } else if (same && c != '\n') {
                         continue;
                     }
-                    writer->Write(head, headLength);
+                    writer.Write(head, headLength);
                     headLength = 0;
                     inHead = c == '\n';
                     decided = true;
                 }
             } else {
-                const char* lineEnd =
-                    static_cast<const char*>(std::memchr(chunk + i, '\n', count - i));
+                const char* lineEnd = FindByte(chunk + i, count - i, '\n');
                 size_t end = lineEnd != nullptr ? static_cast<size_t>(lineEnd - chunk) + 1 : count;
-                writer->Write(chunk + i, end - i);
+                writer.Write(chunk + i, end - i);
                 i = end;
                 inHead = lineEnd != nullptr;
             }
         }
     }
     // A last line shorter than the path line.
-    writer->Write(head, headLength);
-    writer->Flush();
-    bool complete =
-        !std::ferror(in) && !writer->failed && std::fflush(out) == 0 && !std::ferror(out);
-    std::free(writer);
-    std::free(chunk);
-    return complete;
+    writer.Write(head, headLength);
+    writer.Flush();
+    return read == 0 && !writer.failed;
 }

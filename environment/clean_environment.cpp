@@ -3,48 +3,90 @@
 #include "entry_removal.h"
 #include "environment_store.h"
 #include "../removal/registration.h"
-
-#include <stdio.h>
-#include <string.h>
+#include "../removal/removal_log.h"
+#include "../startup/text.h"
 
 namespace {
 
-// The longest entry: a 255-character directory twice, with both archives.
-const size_t kEntrySize = 2 * 255 + 19 + 19 + 1;
+// The longest entry: the directory twice, with both archives.
+const size_t kEntrySize = 2 * (kInstallDirectoryBytes - 1) + 19 + 19 + 1;
 
-// Reads the variable, cuts entry out and stores the result, even when
-// nothing was cut. A variable that cannot be read is not written.
+// Why a value was left alone, in the log's words.
+const char* ReasonLeftAlone(EnvironmentRead read) {
+    switch (read) {
+    case kValueMissing:
+        return "left alone: it does not exist";
+    case kValueEmpty:
+        return "left alone: it is empty";
+    case kValueTooLong:
+        return "left alone: it is longer than 511 characters";
+    default:
+        return "left alone: it is not plain text (REG_SZ or REG_EXPAND_SZ)";
+    }
+}
+
+// Reads the variable, cuts entry out and stores the result. Only a value
+// that really lost an entry is written back: one with nothing to cut keeps
+// its bytes and its type.
 void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
-    char text[kEnvironmentValueSize];
+    char text[kEnvironmentTextSize];
     DWORD type;
-    if (!ReadEnvironmentValue(variable, platformId, text, &type))
+    EnvironmentRead read = ReadEnvironmentValue(variable, platformId, text, &type);
+    if (read != kValueRead) {
+        LogEvent(variable, ": ", ReasonLeftAlone(read), NULL);
         return;
-    RemoveFirstOccurrence(text, entry);
-    WriteEnvironmentValue(variable, text, platformId, type);
+    }
+    if (!RemoveFirstOccurrence(text, entry)) {
+        LogEvent(variable, ": nothing to cut (no \"", entry, "\")", NULL);
+        return;
+    }
+    LogEvent(variable, ": cutting \"", entry, "\"", NULL);
+    bool written = WriteEnvironmentValue(variable, text, platformId, type);
+    if (platformId != VER_PLATFORM_WIN32_WINDOWS || !SameText(variable, "Path"))
+        LogEvent(variable, written ? ": written" : ": write FAILED, value unchanged", NULL);
+}
+
+// entry = dir + suffix (+ dir + secondSuffix when that is given).
+void BuildEntry(char* entry, const char* dir, const char* suffix, const char* secondSuffix) {
+    entry[0] = '\0';
+    AppendText(entry, kEntrySize, dir);
+    AppendText(entry, kEntrySize, suffix);
+    if (secondSuffix != NULL) {
+        AppendText(entry, kEntrySize, dir);
+        AppendText(entry, kEntrySize, secondSuffix);
+    }
 }
 
 } // namespace
 
 void CleanEnvironment(const char* name) {
-    if (strcmp(name, "ClientBase") != 0)
+    if (!IsBaseComponent(name))
         return;
-    char dir[kInstallDirectorySize];
-    if (!ReadInstallDirectory(dir) || dir[0] == '\0')
+    // Entries are cut out of the texts the store hands out: UTF-8 where the
+    // registry holds UTF-16, so the directory is read the same way.
+    char dir[kInstallDirectoryBytes];
+    bool read = RegistryHoldsUnicode() ? ReadInstallDirectoryUtf8(dir) : ReadInstallDirectory(dir);
+    if (!read || dir[0] == '\0') {
+        LogEvent("cleanup: no install directory (FilePath missing, empty or unreadable): Path and "
+                 "CLASSPATH left alone",
+                 NULL);
         return;
+    }
+    LogEvent("cleanup: install directory ", dir, NULL);
 
     OSVERSIONINFOA version;
-    memset(&version, 0, sizeof version);
     version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
+    if (!GetVersionExA(&version))
+        version.dwPlatformId = VER_PLATFORM_WIN32_NT;
 
     // CLASSPATH lives in the registry on every system, so its passes always
     // go to the store as the NT family.
     const DWORD kRegistryPlatform = VER_PLATFORM_WIN32_NT;
     char entry[kEntrySize];
-    snprintf(entry, sizeof entry, "%s\\BIN;", dir);
+    BuildEntry(entry, dir, "\\BIN;", NULL);
     CleanVariable("Path", version.dwPlatformId, entry);
-    snprintf(entry, sizeof entry, "%s\\wkdocs\\wkdocs.zip;%s\\wkdocs\\aqvxsg.zip;", dir, dir);
+    BuildEntry(entry, dir, "\\wkdocs\\wkdocs.zip;", "\\wkdocs\\aqvxsg.zip;");
     CleanVariable("CLASSPATH", kRegistryPlatform, entry);
-    snprintf(entry, sizeof entry, "%s\\java\\lib;", dir);
+    BuildEntry(entry, dir, "\\java\\lib;", NULL);
     CleanVariable("CLASSPATH", kRegistryPlatform, entry);
 }

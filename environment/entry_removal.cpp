@@ -1,6 +1,6 @@
 #include "entry_removal.h"
 
-#include <cstring>
+#include "../startup/text.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ char* FindEntry(char* text, const char* entry, size_t entryLength, bool upper) {
 } // namespace
 
 bool RemoveFirstOccurrence(char* text, const char* entry) {
-    size_t entryLength = std::strlen(entry);
+    size_t entryLength = TextLength(entry);
     if (entryLength == 0)
         return false;
     char* found = FindEntry(text, entry, entryLength, false);
@@ -29,6 +29,6 @@ bool RemoveFirstOccurrence(char* text, const char* entry) {
         found = FindEntry(text, entry, entryLength, true);
     if (found == nullptr)
         return false;
-    std::memmove(found, found + entryLength, std::strlen(found + entryLength) + 1);
+    MoveBytes(found, found + entryLength, TextLength(found + entryLength) + 1);
     return true;
 }

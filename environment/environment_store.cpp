@@ -3,9 +3,8 @@
 #include "batch_rewrite.h"
 #include "entry_removal.h"
 #include "../removal/registration.h"
-
-#include <stdio.h>
-#include <string.h>
+#include "../removal/removal_log.h"
+#include "../startup/text.h"
 
 const char EnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
@@ -27,38 +26,185 @@ bool IsBatchFileVariable(const char* name, DWORD platformId) {
     return platformId == VER_PLATFORM_WIN32_WINDOWS && EqualsIgnoringAsciiCase(name, "Path");
 }
 
+// The variable names the cleanup uses, as the UTF-16 calls take them.
+const char16_t* WideName(const char* name) {
+    return SameText(name, "Path") ? u"Path" : SameText(name, "CLASSPATH") ? u"CLASSPATH" : NULL;
+}
+
+HKEY OpenEnvironmentKey() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return NULL;
+    return key;
+}
+
+// Reads the value as UTF-16 and hands it out as UTF-8.
+EnvironmentRead ReadWide(HKEY key, const char16_t* name, char* text, DWORD* type) {
+    char16_t wide[kEnvironmentValueLength + 1];
+    DWORD bytes = sizeof wide;
+    LONG status = QueryValueWide(key, name, type, wide, &bytes);
+    if (status == ERROR_MORE_DATA)
+        return kValueTooLong;
+    if (status != ERROR_SUCCESS)
+        return kValueMissing;
+    if (*type != REG_SZ && *type != REG_EXPAND_SZ)
+        return kValueNotText;
+    DWORD units = bytes / sizeof wide[0];
+    DWORD length = 0;
+    while (length < units && wide[length] != 0)
+        ++length;
+    if (length > kEnvironmentValueLength)
+        return kValueTooLong;
+    // Text after a NUL inside the value would be lost by a write.
+    for (DWORD i = length; i < units; ++i) {
+        if (wide[i] != 0)
+            return kValueNotText;
+    }
+    if (length == 0)
+        return kValueEmpty;
+    return WideToBytes(wide, length, text, kEnvironmentTextSize) >= 0 ? kValueRead : kValueTooLong;
+}
+
+EnvironmentRead ReadAnsi(HKEY key, const char* name, char* text, DWORD* type) {
+    DWORD length = kEnvironmentValueLength + 1;
+    LONG status = RegQueryValueExA(key, name, NULL, type, reinterpret_cast<BYTE*>(text), &length);
+    if (status == ERROR_MORE_DATA)
+        return kValueTooLong;
+    if (status != ERROR_SUCCESS)
+        return kValueMissing;
+    if (*type != REG_SZ && *type != REG_EXPAND_SZ)
+        return kValueNotText;
+    const char* end = FindByte(text, length, '\0');
+    if (end == NULL) {
+        if (length > kEnvironmentValueLength)
+            return kValueTooLong;
+        text[length] = '\0';
+    }
+    // Text after a NUL inside the value would be lost by a write.
+    for (const char* p = end; p != NULL && p < text + length; ++p) {
+        if (*p != '\0')
+            return kValueNotText;
+    }
+    return text[0] != '\0' ? kValueRead : kValueEmpty;
+}
+
+bool WriteRegistry(const char* name, const char* text, DWORD type) {
+    HKEY key = OpenEnvironmentKey();
+    if (key == NULL)
+        return false;
+    LONG status = ERROR_INVALID_DATA;
+    if (RegistryHoldsUnicode()) {
+        char16_t wide[kEnvironmentValueLength + 1];
+        long length = BytesToWide(text, wide, kEnvironmentValueLength + 1);
+        const char16_t* wideName = WideName(name);
+        if (length >= 0 && wideName != NULL)
+            status = SetValueWide(key, wideName, type, wide,
+                                  static_cast<DWORD>(length + 1) * sizeof wide[0]);
+    } else {
+        status = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text),
+                                static_cast<DWORD>(TextLength(text)) + 1);
+    }
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+// The old and the new start-up batch file.
+struct BatchFiles {
+    HANDLE in;
+    HANDLE out;
+};
+
+long ReadFromFile(void* files, char* buffer, size_t size) {
+    DWORD read;
+    if (!ReadFile(static_cast<BatchFiles*>(files)->in, buffer, static_cast<DWORD>(size), &read,
+                  NULL))
+        return -1;
+    return static_cast<long>(read);
+}
+
+bool WriteToFile(void* files, const char* data, size_t size) {
+    DWORD written;
+    return WriteFile(static_cast<BatchFiles*>(files)->out, data, static_cast<DWORD>(size), &written,
+                     NULL) &&
+           written == size;
+}
+
+void CloseFile(HANDLE file) {
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+}
+
 // Rewrites c:\autoexec.bat into the temporary file and copies that back
-// only when the whole file went through without an error.
-void RewriteBatchFileFor(const char* dir) {
-    FILE* in = fopen(kBatchFile, "rb");
-    FILE* out = fopen(kTemporaryFile, "w+b");
-    bool complete = in != NULL && out != NULL && RewriteBatchFile(in, out, dir);
-    if (in != NULL)
-        fclose(in);
-    if (out != NULL && fclose(out) != 0)
-        complete = false;
-    if (complete)
-        CopyFileA(kTemporaryFile, kBatchFile, FALSE);
+// only when the whole file went through without an error and a line
+// changed. Returns whether c:\autoexec.bat was changed.
+bool RewriteBatchFileFor(const char* dir) {
+    BatchFiles files;
+    files.in = CreateFileA(kBatchFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    files.out = CreateFileA(kTemporaryFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+    BatchRewriteWork* work =
+        static_cast<BatchRewriteWork*>(HeapAlloc(GetProcessHeap(), 0, sizeof(BatchRewriteWork)));
+    bool complete = false;
+    size_t changedLines = 0;
+    if (files.in != INVALID_HANDLE_VALUE && files.out != INVALID_HANDLE_VALUE && work != NULL) {
+        BatchFileStreams streams = {&files, ReadFromFile, WriteToFile};
+        complete = RewriteBatchFile(streams, dir, work, &changedLines);
+        // What was written must be on disk before it replaces the old file.
+        complete = FlushFileBuffers(files.out) && complete;
+    }
+    if (work != NULL)
+        HeapFree(GetProcessHeap(), 0, work);
+    CloseFile(files.in);
+    CloseFile(files.out);
+
+    char count[12];
+    bool changed = false;
+    if (files.in == INVALID_HANDLE_VALUE) {
+        LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened", NULL);
+    } else if (!complete) {
+        LogEvent("Path: c:\\autoexec.bat left unchanged: c:\\aut0exec.qvs could not be made "
+                 "whole (a read or write error)",
+                 NULL);
+    } else if (changedLines == 0) {
+        LogEvent("Path: c:\\autoexec.bat left unchanged: no line to change", NULL);
+    } else {
+        changed = CopyFileA(kTemporaryFile, kBatchFile, FALSE) != FALSE;
+        LogEvent("Path: c:\\autoexec.bat: ", DecimalText(changedLines, count),
+                 changedLines == 1 ? " line changed" : " lines changed",
+                 changed ? "" : ", but copying c:\\aut0exec.qvs over it FAILED", NULL);
+    }
+    DeleteFileA(kTemporaryFile);
+    return changed;
 }
 
 } // namespace
 
-bool ReadEnvironmentValue(const char* name, DWORD platformId, char text[kEnvironmentValueSize],
-                          DWORD* type) {
+bool RegistryHoldsUnicode() {
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS;
+}
+
+EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
+                                     char text[kEnvironmentTextSize], DWORD* type) {
+    text[0] = '\0';
     *type = REG_SZ;
     if (IsBatchFileVariable(name, platformId)) {
         char dir[kInstallDirectorySize];
         ReadInstallDirectory(dir);
-        BuildPathLine(dir, text, kEnvironmentValueSize);
-        return true;
+        BuildPathLine(dir, text, kEnvironmentTextSize);
+        return kValueRead;
     }
-    text[0] = '\0';
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return false;
-    bool read = ReadRegistryText(key, name, text, kEnvironmentValueSize, type) && text[0] != '\0';
+    HKEY key = OpenEnvironmentKey();
+    if (key == NULL)
+        return kValueMissing;
+    const char16_t* wideName = WideName(name);
+    EnvironmentRead read = RegistryHoldsUnicode() && wideName != NULL
+                               ? ReadWide(key, wideName, text, type)
+                               : ReadAnsi(key, name, text, type);
     RegCloseKey(key);
-    if (!read)
+    if (read != kValueRead)
         text[0] = '\0';
     return read;
 }
@@ -67,17 +213,10 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
     if (IsBatchFileVariable(name, platformId)) {
         char dir[kInstallDirectorySize];
         if (ReadInstallDirectory(dir) && dir[0] != '\0')
-            RewriteBatchFileFor(dir);
+            return RewriteBatchFileFor(dir);
         DeleteFileA(kTemporaryFile);
-        return true;
-    }
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return false;
-    DWORD type = strcmp(name, "Path") == 0 || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
-    DWORD size = static_cast<DWORD>(strlen(text)) + 1;
-    bool written = RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text), size) ==
-                   ERROR_SUCCESS;
-    RegCloseKey(key);
-    return written;
+    }
+    DWORD type = SameText(name, "Path") || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
+    return WriteRegistry(name, text, type);
 }

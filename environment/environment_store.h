@@ -5,21 +5,39 @@
 
 #include <windows.h>
 
+#include "wide_text.h"
+
 extern const char EnvironmentKey[];
 
-// Read limit, NUL included: a longer value is left alone.
-const DWORD kEnvironmentValueSize = 512;
+// A value longer than this many characters is left alone.
+const DWORD kEnvironmentValueLength = 511;
+// The text of a value as the store hands it out: UTF-8 where the registry
+// holds UTF-16 (the NT family), the ANSI code page otherwise.
+const DWORD kEnvironmentTextSize = kEnvironmentValueLength * kBytesPerWideUnit + 1;
+
+// Whether the registry's text is UTF-16 on this system (the NT family), and
+// so the store's texts UTF-8.
+bool RegistryHoldsUnicode();
+
+enum EnvironmentRead {
+    kValueRead,
+    kValueMissing, // no such value, or the key cannot be opened
+    kValueEmpty,
+    kValueTooLong,
+    kValueNotText, // a type other than REG_SZ and REG_EXPAND_SZ
+};
 
 // The variable's current text and its registry type. On the 95/98 family
 // (platformId 1) Path is the installer's "SET PATH=" line for the install
-// directory, and *type is REG_SZ. False, with an empty text, when the value
-// is missing, empty or too long, or the key cannot be opened.
-bool ReadEnvironmentValue(const char* name, DWORD platformId, char text[kEnvironmentValueSize],
-                          DWORD* type);
+// directory, and *type is REG_SZ. Anything but kValueRead leaves an empty
+// text, and the value is then left alone.
+EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
+                                     char text[kEnvironmentTextSize], DWORD* type);
 
 // Stores text as the variable. In the registry Path is written as
 // REG_EXPAND_SZ, any other variable as REG_EXPAND_SZ when readType says it
 // was so (its %VAR% references must keep working) and as REG_SZ otherwise.
 // On the 95/98 family Path is instead changed in c:\autoexec.bat, through
-// the temporary c:\aut0exec.qvs, and text is not used.
+// the temporary c:\aut0exec.qvs, and text is not used. Returns whether the
+// change was stored; the removal log says what happened.
 bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId, DWORD readType);

@@ -1,11 +1,10 @@
 #include "remove_component.h"
 
 #include "registration.h"
+#include "removal_log.h"
 #include "uninstaller_command.h"
 #include "../environment/clean_environment.h"
 #include "../resources/resource.h"
-
-#include <string.h>
 
 HWND g_progressBox;
 
@@ -23,10 +22,9 @@ const char kStartFailedCaption[] = "Quorvane Client";
 
 void OpenProgressBox(HWND owner, const char* name) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
-    g_progressBox =
-        CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressDialogProc, 0);
-    if (g_progressBox != NULL)
-        SetDlgItemTextA(g_progressBox, IDC_COMPONENT_NAME, name);
+    // The box names the component from its first paint on.
+    g_progressBox = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
+                                       ProgressDialogProc, reinterpret_cast<LPARAM>(name));
 }
 
 void CloseProgressBox() {
@@ -46,8 +44,10 @@ void PumpMessages() {
 }
 
 // Returns when the uninstaller has ended, or at once when it cannot be
-// waited for: a wait that fails is not retried, so it never spins.
-void WaitForUninstaller(const PROCESS_INFORMATION& started) {
+// waited for: a wait that fails is not retried, so it never spins. Logs how
+// it ended.
+void WaitForUninstaller(const char* name, const PROCESS_INFORMATION& started) {
+    DWORD startedAt = GetTickCount();
     HANDLE process = OpenProcess(kProcessAllAccess, FALSE, started.dwProcessId);
     HANDLE waitOn = process != NULL ? process : started.hProcess;
     for (;;) {
@@ -58,6 +58,14 @@ void WaitForUninstaller(const PROCESS_INFORMATION& started) {
         // they would wake the wait again at once.
         PumpMessages();
     }
+    DWORD exitCode;
+    char code[12], ms[12];
+    if (GetExitCodeProcess(waitOn, &exitCode) && exitCode != STILL_ACTIVE)
+        LogEvent("component \"", name, "\": uninstaller ended with exit code ",
+                 DecimalText(exitCode, code), " after ",
+                 DecimalText(GetTickCount() - startedAt, ms), " ms", NULL);
+    else
+        LogEvent("component \"", name, "\": the wait for the uninstaller failed", NULL);
     if (process != NULL)
         CloseHandle(process);
 }
@@ -72,7 +80,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lP
 }
 
 void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner, int silent) {
-    if (strcmp(name, "ClientBase") == 0)
+    if (IsBaseComponent(name))
         CleanEnvironment(name);
     if (!silent)
         OpenProgressBox(owner, name);
@@ -85,18 +93,21 @@ void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner
     char commandLine[kUninstallerCommandLineSize];
     BuildUninstallerCommandLine(program, file, commandLine, sizeof commandLine);
 
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof startup);
+    LogEvent("component \"", name, "\": starting ", commandLine, NULL);
+    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
     if (!CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started)) {
+        char error[12];
+        LogEvent("component \"", name, "\": the uninstaller could not be started (error ",
+                 DecimalText(GetLastError(), error), ")", NULL);
         if (!silent) {
             CloseProgressBox();
             MessageBoxA(NULL, kStartFailedText, kStartFailedCaption, MB_ICONERROR);
         }
         return;
     }
-    WaitForUninstaller(started);
+    WaitForUninstaller(name, started);
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
     if (!silent)

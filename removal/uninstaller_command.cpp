@@ -1,12 +1,14 @@
 #include "uninstaller_command.h"
 
+#include "../startup/text.h"
+
 #include <cstring>
 
 bool BuildUninstallerCommandLine(const char* program, const char* file, char* commandLine,
                                  size_t size) {
     static const char kOptions[] = " -a -f\"";
-    size_t programLength = std::strlen(program);
-    size_t fileLength = std::strlen(file);
+    size_t programLength = TextLength(program);
+    size_t fileLength = TextLength(file);
     size_t length = programLength + (sizeof kOptions - 1) + fileLength + 1;
     if (size == 0)
         return false;

@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include <cstring>
+#include "text.h"
 
 const char* FindCommandLineTail(const char* commandLine) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(commandLine);
@@ -24,10 +24,14 @@ bool IsTokenWhiteSpace(char c) {
 }
 
 bool TakeLastRemovalToken(char* buffer, const char** name) {
-    char* dash = std::strrchr(buffer, '-');
+    char* dash = nullptr;
+    for (char* p = buffer; *p != '\0'; ++p) {
+        if (*p == '-')
+            dash = p;
+    }
     if (dash == nullptr)
         return false;
-    size_t length = std::strlen(dash);
+    size_t length = TextLength(dash);
     // The "-" itself is never stripped, so the loop cannot run off the front.
     while (length > 1 && IsTokenWhiteSpace(dash[length - 1]))
         dash[--length] = '\0';
@@ -39,8 +43,12 @@ bool TakeLastRemovalToken(char* buffer, const char** name) {
 
 void RunRemovalTokens(const char* tail, RemovalTokenHandler handle, void* context) {
     char buffer[kRemovalBufferSize];
-    std::strncpy(buffer, tail, sizeof buffer - 1);
-    buffer[sizeof buffer - 1] = '\0';
+    size_t length = 0;
+    while (length < sizeof buffer - 1 && tail[length] != '\0') {
+        buffer[length] = tail[length];
+        ++length;
+    }
+    buffer[length] = '\0';
     const char* name;
     while (TakeLastRemovalToken(buffer, &name)) {
         if (name != nullptr)

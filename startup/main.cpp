@@ -1,21 +1,56 @@
 // Program entry: a command line with anything after the program's name
 // removes the components it names silently; an empty one starts the
 // interactive removal.
+//
+// The program links no C runtime, so that it loads on every Windows 95 and
+// NT 4.0 and runs on a 386: ProgramEntry takes the place of the runtime's
+// start-up code.
 #include <windows.h>
 
 #include "command_line.h"
 #include "command_line_removal.h"
+#include "../removal/removal_log.h"
 #include "../ui/splash_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // The runtime's own tail splits quoted program names differently, so the
-    // tail is taken from the full command line here.
-    const char* tail = FindCommandLineTail(GetCommandLineA());
-    if (tail[0] != '\0')
-        return RunCommandLineRemoval(tail);
+namespace {
 
+// The start line of the removal log: the mode, the tail and the system.
+void LogStart(const char* tail) {
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof version;
+    char system[96] = "Windows (version unknown)";
+    if (GetVersionExA(&version)) {
+        bool family9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+        wsprintfA(system, "Windows %s family, version %lu.%lu build %lu", family9x ? "95/98" : "NT",
+                  version.dwMajorVersion, version.dwMinorVersion,
+                  version.dwBuildNumber & (family9x ? 0xFFFF : 0xFFFFFFFF));
+    }
+    if (tail[0] != '\0')
+        LogEvent("start: silent removal, tail \"", tail, "\", ", system, NULL);
+    else
+        LogEvent("start: interactive removal, ", system, NULL);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int showCode) {
+    OpenRemovalLog();
+    LogStart(tail);
+    int exitCode =
+        tail[0] != '\0' ? RunCommandLineRemoval(tail) : RunInteractiveRemoval(instance, showCode);
+    char code[12];
+    LogEvent("end: exit code ", DecimalText(static_cast<unsigned long>(exitCode), code), NULL);
+    return exitCode;
+}
+
+// What the runtime's GUI start-up did: the tail of the command line (the
+// runtime's own splits quoted program names differently), the show code
+// the starter asked for, and the exit code handed to ExitProcess.
+extern "C" void WINAPI ProgramEntry() {
+    char* tail = const_cast<char*>(FindCommandLineTail(GetCommandLineA()));
     STARTUPINFOA startup;
+    startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     int showCode = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
-    return RunInteractiveRemoval(instance, showCode);
+    ExitProcess(static_cast<UINT>(WinMain(GetModuleHandleA(NULL), NULL, tail, showCode)));
 }

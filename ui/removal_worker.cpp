@@ -4,9 +4,7 @@
 #include "../removal/remove_component.h"
 #include "../resources/resource.h"
 
-#include <process.h>
-
-volatile LONG g_removalRunning;
+volatile LONG g_removalState;
 
 namespace {
 
@@ -17,16 +15,16 @@ void EnableControls(HWND dialog, BOOL enable) {
     EnableWindow(GetDlgItem(dialog, IDC_COMPONENT_LIST), enable);
 }
 
-// Shows the arrow again over the dialog (it answers WM_SETCURSOR while
-// g_removalRunning is set).
-void EndRemoval() {
-    InterlockedExchange(&g_removalRunning, 0);
+// The dialog answers WM_SETCURSOR with the wait cursor only while the state
+// is kRemovalRunning; the arrow comes back at once.
+void LeaveRunning(LONG state) {
+    InterlockedExchange(&g_removalState, state);
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
 }
 
 } // namespace
 
-void __cdecl RemovalWorker(void* argument) {
+DWORD WINAPI RemovalWorker(void* argument) {
     RemovalRequest* request = static_cast<RemovalRequest*>(argument);
     HWND dialog = request->dialog;
     HWND list = request->componentList;
@@ -55,18 +53,20 @@ void __cdecl RemovalWorker(void* argument) {
 
     if (*request->listedCount == 0) {
         RemoveComponent(request->componentsKeyPath, "ClientBase", dialog, 0);
-        EndRemoval();
+        LeaveRunning(kRemovalReporting);
         SetForegroundWindow(dialog);
         if (LoadStringA(GetModuleHandleA(NULL), IDS_REMOVED_OK, removedText, 256) <= 0)
             removedText[0] = '\0';
         MessageBoxA(dialog, removedText, kRemovedCaption, MB_OK);
-        // The dialog ends itself on this message, on its own thread.
+        // The dialog ends itself on this message, on its own thread, and
+        // only once this state says that it comes from here.
+        InterlockedExchange(&g_removalState, kRemovalFinished);
         PostMessageA(dialog, WM_REMOVAL_DONE, 0, 0);
-        _endthread();
+        ExitThread(0);
     }
 
-    EndRemoval();
     EnableControls(dialog, TRUE);
+    LeaveRunning(kRemovalIdle);
     SetForegroundWindow(dialog);
-    _endthread();
+    ExitThread(0);
 }

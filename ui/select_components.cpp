@@ -4,9 +4,6 @@
 #include "../removal/registration.h"
 #include "../resources/resource.h"
 
-#include <process.h>
-#include <string.h>
-
 int g_listedCount;
 
 namespace {
@@ -17,12 +14,10 @@ HWND g_componentList;
 // What the worker is given; filled just before it starts.
 RemovalRequest g_removalRequest;
 
-// Lists one registered component, unless it is the base component. The
-// comparison is byte for byte, as everywhere else: lstrcmpA follows the
-// locale and takes "Client\xADBase" (with a soft hyphen) for "ClientBase",
-// which would hide such a component from the user for good.
+// Lists one registered component, unless it is the base component
+// (compared byte for byte, see IsBaseComponent).
 void ListComponent(const char* name, void*) {
-    if (strcmp(name, "ClientBase") == 0)
+    if (IsBaseComponent(name))
         return;
     SendMessageA(g_componentList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     ++g_listedCount;
@@ -43,22 +38,37 @@ void OnSelectionChange(HWND dialog) {
 }
 
 // Starts the worker, unless one is already running: a second press can
-// arrive before the worker has disabled the buttons.
+// arrive before the worker has disabled the buttons. Only this thread
+// leaves the idle state, and a worker enters it only as it ends, so the
+// test and the change cannot be overtaken.
 void OnRemove(HWND dialog) {
-    if (InterlockedCompareExchange(&g_removalRunning, 1, 0) != 0)
+    if (g_removalState != kRemovalIdle)
         return;
+    InterlockedExchange(&g_removalState, kRemovalRunning);
     g_removalRequest.listedCount = &g_listedCount;
     g_removalRequest.componentList = g_componentList;
     g_removalRequest.dialog = dialog;
     g_removalRequest.componentsKeyPath = ComponentsKey;
-    if (_beginthread(RemovalWorker, 0, &g_removalRequest) == static_cast<uintptr_t>(-1))
-        InterlockedExchange(&g_removalRunning, 0);
+    // Windows 95 fails CreateThread without somewhere to put the id.
+    DWORD threadId;
+    HANDLE worker = CreateThread(NULL, 0, RemovalWorker, &g_removalRequest, 0, &threadId);
+    if (worker == NULL)
+        InterlockedExchange(&g_removalState, kRemovalIdle);
+    else
+        CloseHandle(worker);
 }
 
 // Ends the dialog and, with the quit message, the program.
 void EndProgram(HWND dialog) {
     EndDialog(dialog, 0);
     PostQuitMessage(0);
+}
+
+// Cancel ends the program, but never under a running removal: a Cancel
+// queued right behind Remove would otherwise cut it off.
+void OnCancel(HWND dialog) {
+    if (g_removalState == kRemovalIdle)
+        EndProgram(dialog);
 }
 
 BOOL OnCommand(HWND dialog, int control, int notification) {
@@ -68,7 +78,7 @@ BOOL OnCommand(HWND dialog, int control, int notification) {
             OnSelectionChange(dialog);
         return TRUE;
     case IDC_CANCEL_BUTTON:
-        EndProgram(dialog);
+        OnCancel(dialog);
         return TRUE;
     case IDC_REMOVE_BUTTON:
         OnRemove(dialog);
@@ -79,7 +89,7 @@ BOOL OnCommand(HWND dialog, int control, int notification) {
 
 // The wait cursor stands over the dialog while a removal runs.
 BOOL OnSetCursor(HWND dialog) {
-    if (!g_removalRunning)
+    if (g_removalState != kRemovalRunning)
         return FALSE;
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
     SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
@@ -98,9 +108,13 @@ INT_PTR CALLBACK SelectComponentsDialogProc(HWND dialog, UINT message, WPARAM wP
     case WM_SETCURSOR:
         return OnSetCursor(dialog);
     case WM_REMOVAL_DONE:
-        // Ended here, on the dialog's own thread: ended from the worker, the
-        // modal loop could return before this message was handled, and no
-        // quit message would ever come.
+        // The number is also DM_SETDEFID's: only the worker's own message,
+        // after it has finished, ends the dialog. It is ended here, on the
+        // dialog's own thread: ended from the worker, the modal loop could
+        // return before this message was handled, and no quit message
+        // would ever come.
+        if (g_removalState != kRemovalFinished)
+            return FALSE;
         EndProgram(dialog);
         return TRUE;
     }

@@ -1,5 +1,6 @@
 #include "splash_window.h"
 
+#include "removal_worker.h"
 #include "select_components.h"
 #include "window_size.h"
 #include "../removal/remove_component.h"
@@ -62,6 +63,18 @@ LRESULT CALLBACK SplashWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_PAINT:
         OnPaint(window);
         return 0;
+    case WM_CLOSE:
+        // While the selection dialog is open (it disables this window), its
+        // Cancel is the way out: a close from outside must not end the
+        // program under a running removal.
+        if (!IsWindowEnabled(window))
+            return 0;
+        break;
+    case WM_QUERYENDSESSION:
+        // A shutdown or log-off waits for a running removal.
+        if (g_removalState != kRemovalIdle)
+            return FALSE;
+        break;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

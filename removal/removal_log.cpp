@@ -1,0 +1,71 @@
+#include "removal_log.h"
+
+#include <windows.h>
+
+#include <stdarg.h>
+
+namespace {
+
+// The log file named by QVUNINST_LOG; empty when there is none.
+char g_logPath[MAX_PATH];
+
+// A line longer than this is cut short; the line end always fits.
+const int kLineSize = 3072;
+
+// Another run may hold the file for one line: wait for it a little, never
+// for long.
+const int kOpenAttempts = 50;
+const DWORD kOpenRetryMs = 20;
+
+HANDLE OpenForOneLine() {
+    for (int attempt = 0;; ++attempt) {
+        // Not shared: no other run writes while this line goes in.
+        HANDLE file = CreateFileA(g_logPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+            attempt + 1 == kOpenAttempts)
+            return file;
+        Sleep(kOpenRetryMs);
+    }
+}
+
+} // namespace
+
+void OpenRemovalLog() {
+    DWORD length = GetEnvironmentVariableA("QVUNINST_LOG", g_logPath, sizeof g_logPath);
+    if (length == 0 || length >= sizeof g_logPath)
+        g_logPath[0] = '\0';
+}
+
+void LogEvent(const char* text, ...) {
+    if (g_logPath[0] == '\0')
+        return;
+    char line[kLineSize];
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    int length = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay,
+                           now.wHour, now.wMinute, now.wSecond);
+    va_list texts;
+    va_start(texts, text);
+    for (const char* part = text; part != NULL; part = va_arg(texts, const char*)) {
+        while (*part != '\0' && length < kLineSize - 2)
+            line[length++] = *part++;
+    }
+    va_end(texts);
+    line[length++] = '\r';
+    line[length++] = '\n';
+
+    HANDLE file = OpenForOneLine();
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written;
+    if (SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER)
+        WriteFile(file, line, static_cast<DWORD>(length), &written, NULL);
+    FlushFileBuffers(file);
+    CloseHandle(file);
+}
+
+const char* DecimalText(unsigned long number, char* digits) {
+    wsprintfA(digits, "%lu", number);
+    return digits;
+}
