@@ -3,7 +3,7 @@
 # benchmark of "./dev bench", printing "name value" lines, and for each step
 # that failed a line "failed <step>: <why>". Each step's own messages go to
 # <log directory>/<step>.log.
-#   bench-session.sh <build/win32 directory> <rounds> <log directory>
+#   bench-session.sh <build tree of the programs> <rounds> <log directory>
 set -euo pipefail
 win32=$1
 rounds=$2
