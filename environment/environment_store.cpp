@@ -161,18 +161,17 @@ bool RewriteBatchFileFor(const char* dir) {
     char count[12];
     bool changed = false;
     if (files.in == INVALID_HANDLE_VALUE) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened", NULL);
+        LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened");
     } else if (!complete) {
         LogEvent("Path: c:\\autoexec.bat left unchanged: c:\\aut0exec.qvs could not be made "
-                 "whole (a read or write error)",
-                 NULL);
+                 "whole (a read or write error)");
     } else if (changedLines == 0) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: no line to change", NULL);
+        LogEvent("Path: c:\\autoexec.bat left unchanged: no line to change");
     } else {
         changed = CopyFileA(kTemporaryFile, kBatchFile, FALSE) != FALSE;
         LogEvent("Path: c:\\autoexec.bat: ", DecimalText(changedLines, count),
                  changedLines == 1 ? " line changed" : " lines changed",
-                 changed ? "" : ", but copying c:\\aut0exec.qvs over it FAILED", NULL);
+                 changed ? "" : ", but copying c:\\aut0exec.qvs over it FAILED");
     }
     DeleteFileA(kTemporaryFile);
     return changed;
