@@ -37,13 +37,15 @@ void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
         return;
     }
     if (!RemoveFirstOccurrence(text, entry)) {
-        LogEvent(variable, ": nothing to cut (no \"", entry, "\")");
+        LogEvent(variable, ": nothing to cut (\"", entry, "\" not found)");
         return;
     }
-    LogEvent(variable, ": cutting \"", entry, "\"");
     bool written = WriteEnvironmentValue(variable, text, platformId, type);
-    if (platformId != VER_PLATFORM_WIN32_WINDOWS || !SameText(variable, "Path"))
-        LogEvent(variable, written ? ": written" : ": write FAILED, value unchanged");
+    // The batch file's rewrite says itself what it did.
+    if (platformId == VER_PLATFORM_WIN32_WINDOWS && SameText(variable, "Path"))
+        return;
+    LogEvent(variable, ": cut \"", entry,
+             written ? "\", written back" : "\", but the write FAILED: the value is unchanged");
 }
 
 // entry = dir + suffix (+ dir + secondSuffix when that is given).

@@ -94,7 +94,8 @@ void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner
     char commandLine[kUninstallerCommandLineSize];
     BuildUninstallerCommandLine(program, file, commandLine, sizeof commandLine);
 
-    LogEvent("component \"", name, "\": starting ", commandLine);
+    LogEvent("component \"", name,
+             file[0] != '\0' ? "\": starting " : "\": no file registered; starting ", commandLine);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
