@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Runs inside "cmake/wine-run --shell" (a fresh prefix and display): every
-# benchmark of "./dev bench", printing "name value" lines, and for each step
-# that failed a line "failed <step>: <why>". Each step's own messages go to
+# Runs inside "cmake/wine-run --shell" (a fresh prefix, display and Wine
+# server, all ended by wine-run afterwards): every benchmark of "./dev bench",
+# printing "name value" lines, and for each step that failed a line
+# "failed <step>: <why>". Each step's own messages go to
 # <log directory>/<step>.log.
 #   bench-session.sh <build tree of the programs> <rounds> <log directory>
 set -euo pipefail
+trap 'echo "bench-session.sh, line $LINENO: a command failed with status $?" >&2' ERR
 win32=$1
 rounds=$2
 logs=$3
@@ -18,14 +20,15 @@ tools="$win32/bench_tools.exe"
 figure='^[a-z0-9_]+ -?[0-9.]+$'
 
 # Runs one step: its figures go to the output if it ends well, anything else
-# it prints to its log.
+# it prints to its log. Its output goes through a file, not a pipe, which a
+# program it started and left running would hold open.
 step() {
     local name=$1 status=0
     shift
-    "$@" 2>"$logs/$name.log" | tr -d '\r' >"$logs/$name.out" || status=$?
-    grep -Ev "$figure" "$logs/$name.out" >>"$logs/$name.log" || true
+    "$@" >"$logs/$name.out" 2>"$logs/$name.log" || status=$?
+    tr -d '\r' <"$logs/$name.out" | grep -Ev "$figure" >>"$logs/$name.log" || true
     [ "$status" = 0 ] || { echo "failed $name: exit status $status$([ "$status" != 124 ] || echo ', timed out')" && return; }
-    grep -E "$figure" "$logs/$name.out" || echo "failed $name: printed no figure"
+    tr -d '\r' <"$logs/$name.out" | grep -E "$figure" || echo "failed $name: printed no figure"
 }
 
 # CPU time of qvuninst.exe while one uninstaller runs for 3 s: the kernel's
@@ -44,7 +47,7 @@ wait_for_line() {
         grep -q "^$1" "$record" 2>/dev/null && return 0
         sleep 0.005
     done
-    echo "no '$1' line in $record after 20 s" >&2
+    echo "round $round: no '$1' line in $record after 20 s" >&2
     return 1
 }
 
@@ -55,6 +58,9 @@ program_with_tag() {
     pgrep -f '^[^ ]*qvuninst\.exe' | sed 's|.*|/proc/&/environ|' |
         xargs -r grep -lzxF "QV_BENCH_TAG=$1" 2>/dev/null | cut -d/ -f3 | head -n 1 || true
 }
+
+# Whether a process runs (a zombie that nobody reaps has ended).
+running() { case $(ps -o stat= -p "$1") in '' | Z*) return 1 ;; esac; }
 
 # The rounds of one mode: each starts qvuninst.exe, silently or through
 # bench_tools, tagged, and measures it while the stub uninstaller runs.
@@ -79,6 +85,14 @@ measure_wait_cpu() {
         [ -n "$pid" ] && wait_for_line start && thread_times "$pid" >"$drive/bench/cpu.start" &&
             wait_for_line end && thread_times "$pid" >"$drive/bench/cpu.end"
         wait "$launcher" || echo "round $round: the $mode run ended with status $?" >&2
+        for _ in $(seq 1 300); do
+            running "${pid:-0}" || break
+            sleep 0.01
+        done
+        if running "${pid:-0}"; then
+            echo "round $round: qvuninst.exe (pid $pid) still ran 3 s after its $mode run; ended it" >&2
+            kill "$pid" && return 1
+        fi
         [ -f "$drive/bench/cpu.end" ] || return 1
         awk -v mode="$mode" '
             FNR == NR { start[$1] = $2; next }
@@ -88,7 +102,6 @@ measure_wait_cpu() {
     done
 }
 
-wineserver -p >/dev/null 2>&1 # keep one server for the whole session
 if [ "${QV_BENCH_ONLY:-}" != cpu ]; then
     step silent timeout 900 wine "$tools" silent "$rounds" 50
     step batch timeout 900 wine "$tools" batch "$rounds" 10 20
@@ -100,4 +113,3 @@ record=$drive/bench/slow/record.txt
 export QVTEST_RECORD='C:\bench\slow\record.txt'
 step wait_cpu_silent measure_wait_cpu silent
 step wait_cpu_interactive measure_wait_cpu interactive
-wineserver -k >/dev/null 2>&1 || true
