@@ -38,8 +38,8 @@ HKEY OpenEnvironmentKey() {
     return key;
 }
 
-// What a query's status and the value's type say before its text is looked
-// at: kValueRead when the text is to be looked at.
+// What a finished query's status and the value's type say before its text
+// is looked at: kValueRead when the text is to be looked at.
 EnvironmentRead QueryOutcome(LONG status, DWORD type) {
     if (status == ERROR_MORE_DATA)
         return kValueTooLong;
@@ -52,7 +52,8 @@ EnvironmentRead QueryOutcome(LONG status, DWORD type) {
 EnvironmentRead ReadWide(HKEY key, const char16_t* name, char* text, DWORD* type) {
     char16_t wide[kEnvironmentValueLength + 1];
     DWORD bytes = sizeof wide;
-    EnvironmentRead outcome = QueryOutcome(QueryValueWide(key, name, type, wide, &bytes), *type);
+    LONG status = QueryValueWide(key, name, type, wide, &bytes);
+    EnvironmentRead outcome = QueryOutcome(status, *type);
     if (outcome != kValueRead)
         return outcome;
     DWORD units = bytes / sizeof wide[0];
@@ -73,8 +74,8 @@ EnvironmentRead ReadWide(HKEY key, const char16_t* name, char* text, DWORD* type
 
 EnvironmentRead ReadAnsi(HKEY key, const char* name, char* text, DWORD* type) {
     DWORD length = kEnvironmentValueLength + 1;
-    EnvironmentRead outcome = QueryOutcome(
-        RegQueryValueExA(key, name, NULL, type, reinterpret_cast<BYTE*>(text), &length), *type);
+    LONG status = RegQueryValueExA(key, name, NULL, type, reinterpret_cast<BYTE*>(text), &length);
+    EnvironmentRead outcome = QueryOutcome(status, *type);
     if (outcome != kValueRead)
         return outcome;
     const char* end = FindByte(text, length, '\0');
