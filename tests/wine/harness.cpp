@@ -1,285 +1,213 @@
 #include "harness.h"
 
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-
-const char kComponentsKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components";
-const char kProductKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion";
-const char kEnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
 namespace {
 
-const char kBatchFile[] = "c:\\autoexec.bat";
+const char kProductKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion";
 
-void DeleteTree(HKEY root, const char* keyPath) {
-    HKEY key;
-    if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    char child[1024];
-    for (;;) {
-        DWORD length = sizeof child;
-        if (RegEnumKeyExA(key, 0, child, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        std::string childPath = std::string(keyPath) + "\\" + child;
-        DeleteTree(root, childPath.c_str());
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(root, keyPath);
+std::wstring Wide(const std::string& text, UINT codePage) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                    &wide[0], static_cast<int>(wide.size())));
+    return wide;
 }
 
-void Restore(const std::string& name, const StoredValue& value) {
-    if (value.exists)
-        SetValue(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, value.type, value.text, false);
-    else
-        DeleteEnvironment(name);
+// Sets a value from "<type> <UTF-8 text>" (stored as UTF-16 with a NUL) or
+// deletes it for "none".
+void SetValue(const wchar_t* keyPath, const wchar_t* name, const std::string& value) {
+    HKEY key;
+    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                                 &key, NULL));
+    RegDeleteValueW(key, name);
+    if (value != "none") {
+        std::wstring data = Wide(value.substr(value.find(' ') + 1), CP_UTF8) + L'\0';
+        RegSetValueExW(key, name, 0, strtoul(value.c_str(), NULL, 10),
+                       reinterpret_cast<const BYTE*>(data.data()),
+                       static_cast<DWORD>(data.size() * 2));
+    }
+    RegCloseKey(key);
 }
 
 } // namespace
 
-std::string BuildDirectory() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
-    std::string dir(path, length);
-    return dir.substr(0, dir.find_last_of('\\') + 1);
-}
-
-const char* MatrixVersion() {
-    const char* version = getenv("QV_WINDOWS_VERSION");
-    return version != NULL && version[0] != '\0' ? version : NULL;
-}
-
-bool MatrixIsWindows9x() {
-    const char* version = MatrixVersion();
-    return version != NULL && (strcmp(version, "win95") == 0 || strcmp(version, "win98") == 0 ||
-                               strcmp(version, "winme") == 0);
-}
-
-bool MatrixIsWindowsNt() {
-    return MatrixVersion() != NULL && !MatrixIsWindows9x();
-}
-
-void ResetInstallation() {
-    DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik");
+void Install(const std::vector<Component>& components, const std::optional<std::string>& dir) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik");
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kComponentsKey, 0, NULL, 0,
-                                             KEY_ALL_ACCESS, NULL, &key, NULL));
+    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kProductKey + std::string("\\Components")).c_str(),
+                                 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    for (const Component& c : components)
+        RegSetValueExA(key, c.name.c_str(), 0, c.type, reinterpret_cast<const BYTE*>(c.file.c_str()),
+                       static_cast<DWORD>(c.file.size() + (c.type == REG_SZ)));
     RegCloseKey(key);
+    if (dir)
+        SetValue(L"SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion", L"FilePath", "1 " + *dir);
 }
 
-void RegisterComponent(const std::string& name, const std::string& file) {
-    SetValue(HKEY_LOCAL_MACHINE, kComponentsKey, name, REG_SZ, file);
-}
-
-void SetInstallDirectory(const std::string& dir) {
-    SetValue(HKEY_LOCAL_MACHINE, kProductKey, "FilePath", REG_SZ, dir);
-}
-
-StoredValue GetValue(HKEY root, const char* keyPath, const std::string& name) {
-    StoredValue value;
-    HKEY key;
-    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
-    DWORD length = 0;
-    if (RegQueryValueExA(key, name.c_str(), NULL, &value.type, NULL, &length) == ERROR_SUCCESS) {
-        std::string data(length, '\0');
-        if (RegQueryValueExA(key, name.c_str(), NULL, &value.type,
-                             reinterpret_cast<BYTE*>(&data[0]), &length) == ERROR_SUCCESS) {
-            value.exists = true;
-            data.resize(length);
-            // Text values are compared without their terminating NUL.
-            if ((value.type == REG_SZ || value.type == REG_EXPAND_SZ) && !data.empty() &&
-                data.back() == '\0')
-                data.pop_back();
-            value.text = data;
-        }
-    }
-    RegCloseKey(key);
-    return value;
-}
-
-void SetValue(HKEY root, const char* keyPath, const std::string& name, DWORD type,
-              const std::string& data, bool withNul) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(root, keyPath, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    LONG status =
-        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                       static_cast<DWORD>(data.size() + (withNul ? 1 : 0)));
-    RegCloseKey(key);
-    ASSERT_EQ(ERROR_SUCCESS, status) << "setting " << name;
-}
-
-void DeleteValue(HKEY root, const char* keyPath, const std::string& name) {
-    HKEY key;
-    if (RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-}
-
-StoredValue GetEnvironment(const std::string& name) {
-    return GetValue(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
-}
-
-void SetEnvironment(const std::string& name, DWORD type, const std::string& text) {
-    SetValue(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, type, text);
-}
-
-void DeleteEnvironment(const std::string& name) {
-    DeleteValue(HKEY_LOCAL_MACHINE, kEnvironmentKey, name);
-}
-
-bool ReadWholeFile(const std::string& path, std::string* content) {
-    content->clear();
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == NULL)
-        return false;
-    char buffer[65536];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, file)) > 0)
-        content->append(buffer, count);
-    fclose(file);
-    return true;
-}
-
-void WriteWholeFile(const std::string& path, const std::string& content) {
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(file != NULL) << "cannot write " << path;
-    fwrite(content.data(), 1, content.size(), file);
-    fclose(file);
-}
-
-std::string FromHex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<char>(strtoul(hex.substr(i, 2).c_str(), NULL, 16)));
-    return bytes;
-}
-
-void ProgramTest::SetUp() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string base = "C:\\qvtest\\";
-    CreateDirectoryA(base.c_str(), NULL);
-    // Blanks in the directory prove that nothing splits the path at them.
-    dir_ = base + test->test_suite_name() + " " + test->name() + "\\";
-    CreateDirectoryA(dir_.c_str(), NULL);
-    programPath_ = dir_ + "qvuninst.exe";
-    recordPath_ = dir_ + "record.txt";
-    std::string build = BuildDirectory();
-    ASSERT_TRUE(CopyFileA((build + "qvuninst.exe").c_str(), programPath_.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((build + "uninst.exe").c_str(), (dir_ + "uninst.exe").c_str(), FALSE));
-    DeleteFileA(recordPath_.c_str());
-    SetEnvironmentVariableA("QVTEST_RECORD", recordPath_.c_str());
-    SetEnvironmentVariableA("QVTEST_SLEEP_MS", NULL);
-
-    ResetInstallation();
-    if (MatrixVersion() != NULL)
-        SetValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version", REG_SZ,
-                 MatrixVersion());
-    savedPath_ = GetEnvironment("Path");
-    savedClassPath_ = GetEnvironment("CLASSPATH");
-    batchExisted_ = ReadWholeFile(kBatchFile, &savedBatch_);
-}
-
-void ProgramTest::TearDown() {
-    Restore("Path", savedPath_);
-    Restore("CLASSPATH", savedClassPath_);
-    SetFileAttributesA(kBatchFile, FILE_ATTRIBUTE_NORMAL);
-    if (batchExisted_)
-        WriteWholeFile(kBatchFile, savedBatch_);
-    else
-        DeleteFileA(kBatchFile);
-    RemoveDirectoryA("c:\\aut0exec.qvs");
+void SetEnvironment(const std::string& path, const std::string& classPath,
+                    const std::string& autoexec) {
+    const wchar_t key[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    SetValue(key, L"Path", path);
+    SetValue(key, L"CLASSPATH", classPath);
+    SetFileAttributesA("c:\\autoexec.bat", FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA("c:\\autoexec.bat");
     DeleteFileA("c:\\aut0exec.qvs");
-    DeleteValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version");
+    if (autoexec == "none")
+        return;
+    FILE* file = fopen("c:\\autoexec.bat", "wb");
+    ASSERT_TRUE(file != NULL);
+    fwrite(autoexec.data(), 1, autoexec.size(), file);
+    fclose(file);
 }
 
-void ProgramTest::RemoveUninstaller() {
-    ASSERT_TRUE(DeleteFileA((dir_ + "uninst.exe").c_str()));
+std::string Described(const std::string& path, const std::string& classPath,
+                      const std::string& autoexec) {
+    return "Path " + path + "\nCLASSPATH " + classPath + "\nautoexec " + autoexec;
 }
 
-void ProgramTest::ReportWindows98() {
-    SetValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version", REG_SZ,
-             MatrixIsWindows9x() ? MatrixVersion() : "win98");
+void ReportWindows(const char* version) {
+    ASSERT_EQ(0, RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe",
+                                 "Version", REG_SZ, version, static_cast<DWORD>(strlen(version) + 1)));
 }
 
-PROCESS_INFORMATION ProgramTest::Start(const std::string& tail) {
-    std::string commandLine = "\"" + programPath_ + "\"";
-    if (!tail.empty())
-        commandLine += " " + tail;
-    return StartCommandLine(commandLine);
+void PrepareProgram(bool withUninstaller) {
+    char path[MAX_PATH];
+    std::string build(path, GetModuleFileNameA(NULL, path, sizeof path));
+    build.erase(build.rfind('\\') + 1);
+    CreateDirectoryA(kProgramDir, NULL);
+    std::string dir = kProgramDir;
+    ASSERT_TRUE(CopyFileA((build + "qvuninst.exe").c_str(), (dir + "qvuninst.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((build + "uninst.exe").c_str(), (dir + "uninst.exe").c_str(), FALSE));
+    if (!withUninstaller)
+        DeleteFileA((dir + "uninst.exe").c_str());
+    SetEnvironmentVariableA("QVTEST_RECORD", "C:\\record.txt");
+    DeleteFileA("C:\\record.txt");
 }
 
-PROCESS_INFORMATION ProgramTest::StartCommandLine(std::string commandLine) {
+PROCESS_INFORMATION StartProgram(const std::string& tail) {
+    std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessA(programPath_.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
-                                  dir_.c_str(), &startup, &process);
-    EXPECT_TRUE(started) << "cannot start " << commandLine << ": error " << GetLastError();
+    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, kProgramDir,
+                               &startup, &process))
+        << commandLine << ": error " << GetLastError();
     return process;
 }
 
-DWORD ProgramTest::Finish(PROCESS_INFORMATION& process, DWORD timeoutMs) {
-    if (process.hProcess == NULL)
-        return ~0u;
+DWORD FinishProgram(PROCESS_INFORMATION& process, DWORD deadlineMs) {
     DWORD exitCode = ~0u;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "qvuninst.exe still running after " << timeoutMs << " ms";
-        TerminateProcess(process.hProcess, 255);
-        WaitForSingleObject(process.hProcess, 5000);
-    } else {
-        GetExitCodeProcess(process.hProcess, &exitCode);
+    if (process.hProcess == NULL)
+        return exitCode;
+    if (WaitForSingleObject(process.hProcess, deadlineMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "qvuninst.exe still runs after " << deadlineMs << " ms";
+        TerminateProcess(process.hProcess, exitCode);
     }
+    WaitForSingleObject(process.hProcess, 5000);
+    GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    process.hProcess = process.hThread = NULL;
+    process = {};
     return exitCode;
 }
 
-DWORD ProgramTest::Run(const std::string& tail, DWORD timeoutMs) {
-    PROCESS_INFORMATION process = Start(tail);
-    return Finish(process, timeoutMs);
-}
-
-std::vector<Invocation> ProgramTest::Record() {
-    std::vector<Invocation> record;
-    std::string content;
-    if (!ReadWholeFile(recordPath_, &content))
-        return record;
-    size_t at = 0;
-    while (at < content.size()) {
-        size_t lineEnd = content.find('\n', at);
-        if (lineEnd == std::string::npos)
-            lineEnd = content.size();
-        std::string line = content.substr(at, lineEnd - at);
-        at = lineEnd + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+std::vector<Call> RecordedCalls() {
+    std::vector<Call> calls;
+    std::string record = FileBytes("C:\\record.txt") + "\n";
+    for (size_t at = 0, end; (end = record.find('\n', at)) != std::string::npos; at = end + 1) {
+        std::string line = record.substr(at, end - at);
         size_t blank = line.find(' ');
         std::string key = line.substr(0, blank);
         std::string value = blank == std::string::npos ? "" : line.substr(blank + 1);
-        if (key == "start") {
-            record.push_back(Invocation());
-            record.back().start = strtoull(value.c_str(), NULL, 10);
-        } else if (record.empty()) {
+        if (key == "start")
+            calls.emplace_back(), calls.back().start = strtoull(value.c_str(), NULL, 10);
+        if (calls.empty())
             continue;
-        } else if (key == "end") {
-            record.back().end = strtoull(value.c_str(), NULL, 10);
-        } else if (key == "cmdline") {
-            record.back().commandLine = value;
-        } else if (key == "pid") {
-            record.back().processId = strtoul(value.c_str(), NULL, 10);
-        } else if (key == "component") {
-            record.back().component = value;
-        } else if (key == "Path") {
-            record.back().path = value;
-        } else if (key == "CLASSPATH") {
-            record.back().classPath = value;
-        } else if (key == "autoexec") {
-            record.back().autoexec = value;
-        }
+        Call& call = calls.back();
+        if (key == "pid")
+            call.processId = strtoul(value.c_str(), NULL, 10);
+        else if (key == "cmdline")
+            call.commandLine = value;
+        else if (key == "component")
+            call.component = value;
+        else if (key == "end")
+            call.end = strtoull(value.c_str(), NULL, 10);
+        for (size_t i = 0; key == "seen" && i + 1 < value.size(); i += 2)
+            call.seen += static_cast<char>(strtoul(value.substr(i, 2).c_str(), NULL, 16));
     }
-    return record;
+    return calls;
+}
+
+void ExpectOneAfterAnother(const std::vector<Call>& calls, unsigned long long by) {
+    unsigned long long previous = 0;
+    for (const Call& call : calls) {
+        EXPECT_LE(previous, call.start) << call.commandLine << " started before the last ended";
+        EXPECT_NE(0u, call.end) << call.commandLine << " never ended";
+        previous = call.end;
+    }
+    EXPECT_LE(previous, by) << "the program did not wait for its last uninstaller";
+}
+
+std::vector<std::string> CommandLines(const std::vector<std::string>& files) {
+    std::vector<std::string> lines;
+    for (const std::string& file : files)
+        lines.push_back("uninst.exe -a -f\"" + file + "\"");
+    return lines;
+}
+
+std::vector<std::string> CommandLines(const std::vector<Call>& calls) {
+    std::vector<std::string> lines;
+    for (const Call& call : calls)
+        lines.push_back(call.commandLine);
+    return lines;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    for (ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(5)) {
+        if (GetTickCount64() > deadline)
+            return false;
+    }
+    return true;
+}
+
+HWND FindWindowOf(DWORD processId, const char* className, const char* title, int control) {
+    for (HWND window = GetTopWindow(NULL); window != NULL; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (owner == processId && IsWindowVisible(window) && strcmp(name, className) == 0 &&
+            (title == NULL || TextOf(window) == title) &&
+            (control == 0 || GetDlgItem(window, control) != NULL))
+            return window;
+    }
+    return NULL;
+}
+
+HWND WaitForWindow(DWORD processId, const char* className, const char* title, int control,
+                   DWORD timeoutMs) {
+    HWND window = NULL;
+    WaitFor([&] { return (window = FindWindowOf(processId, className, title, control)) != NULL; },
+            timeoutMs);
+    return window;
+}
+
+std::string TextOf(HWND window) {
+    char text[1024];
+    return std::string(text, GetWindowTextA(window, text, sizeof text));
+}
+
+std::vector<std::string> ListItems(HWND list) {
+    // Read wide: Wine leaves another process's list box text wide for the
+    // ANSI call.
+    std::vector<std::string> items;
+    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[1024];
+        char text[1024];
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide)));
+        items.emplace_back(text, WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text,
+                                                      NULL, NULL));
+    }
+    return items;
 }
