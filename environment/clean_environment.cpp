@@ -33,17 +33,19 @@ void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
     DWORD type;
     EnvironmentRead read = ReadEnvironmentValue(variable, platformId, text, &type);
     if (read != kValueRead) {
-        LogEvent(variable, ": ", ReasonLeftAlone(read), NULL);
+        LogEvent(variable, ": ", ReasonLeftAlone(read));
         return;
     }
     if (!RemoveFirstOccurrence(text, entry)) {
-        LogEvent(variable, ": nothing to cut (no \"", entry, "\")", NULL);
+        LogEvent(variable, ": nothing to cut (\"", entry, "\" not found)");
         return;
     }
-    LogEvent(variable, ": cutting \"", entry, "\"", NULL);
     bool written = WriteEnvironmentValue(variable, text, platformId, type);
-    if (platformId != VER_PLATFORM_WIN32_WINDOWS || !SameText(variable, "Path"))
-        LogEvent(variable, written ? ": written" : ": write FAILED, value unchanged", NULL);
+    // The batch file's rewrite says itself what it did.
+    if (platformId == VER_PLATFORM_WIN32_WINDOWS && SameText(variable, "Path"))
+        return;
+    LogEvent(variable, ": cut \"", entry,
+             written ? "\", written back" : "\", but the write FAILED: the value is unchanged");
 }
 
 // entry = dir + suffix (+ dir + secondSuffix when that is given).
@@ -68,11 +70,10 @@ void CleanEnvironment(const char* name) {
     bool read = RegistryHoldsUnicode() ? ReadInstallDirectoryUtf8(dir) : ReadInstallDirectory(dir);
     if (!read || dir[0] == '\0') {
         LogEvent("cleanup: no install directory (FilePath missing, empty or unreadable): Path and "
-                 "CLASSPATH left alone",
-                 NULL);
+                 "CLASSPATH left alone");
         return;
     }
-    LogEvent("cleanup: install directory ", dir, NULL);
+    LogEvent("cleanup: install directory ", dir);
 
     OSVERSIONINFOA version;
     version.dwOSVersionInfoSize = sizeof version;

@@ -161,18 +161,18 @@ bool RewriteBatchFileFor(const char* dir) {
     char count[12];
     bool changed = false;
     if (files.in == INVALID_HANDLE_VALUE) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened", NULL);
+        LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened");
     } else if (!complete) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: c:\\aut0exec.qvs could not be made "
-                 "whole (a read or write error)",
-                 NULL);
+        LogEvent("Path: c:\\autoexec.bat left unchanged: a read or write error while copying "
+                 "it to c:\\aut0exec.qvs");
     } else if (changedLines == 0) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: no line to change", NULL);
+        LogEvent("Path: c:\\autoexec.bat left unchanged: no line starts with SET PATH=", dir,
+                 "\\BIN;\"%PATH%\"");
     } else {
         changed = CopyFileA(kTemporaryFile, kBatchFile, FALSE) != FALSE;
-        LogEvent("Path: c:\\autoexec.bat: ", DecimalText(changedLines, count),
-                 changedLines == 1 ? " line changed" : " lines changed",
-                 changed ? "" : ", but copying c:\\aut0exec.qvs over it FAILED", NULL);
+        LogEvent("Path: c:\\autoexec.bat: cut \"", dir, "\\BIN;\" from ",
+                 DecimalText(changedLines, count), changedLines == 1 ? " line" : " lines",
+                 changed ? "" : ", but copying c:\\aut0exec.qvs over it FAILED: it is unchanged");
     }
     DeleteFileA(kTemporaryFile);
     return changed;
@@ -214,6 +214,7 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
         char dir[kInstallDirectorySize];
         if (ReadInstallDirectory(dir) && dir[0] != '\0')
             return RewriteBatchFileFor(dir);
+        LogEvent("Path: c:\\autoexec.bat left unchanged: no install directory");
         DeleteFileA(kTemporaryFile);
         return false;
     }

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <stdarg.h>
-
 namespace {
 
 // The log file named by QVUNINST_LOG; empty when there is none.
@@ -37,7 +35,8 @@ void OpenRemovalLog() {
         g_logPath[0] = '\0';
 }
 
-void LogEvent(const char* text, ...) {
+void LogEvent(const char* a, const char* b, const char* c, const char* d, const char* e,
+              const char* f, const char* g) {
     if (g_logPath[0] == '\0')
         return;
     char line[kLineSize];
@@ -45,13 +44,11 @@ void LogEvent(const char* text, ...) {
     GetLocalTime(&now);
     int length = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay,
                            now.wHour, now.wMinute, now.wSecond);
-    va_list texts;
-    va_start(texts, text);
-    for (const char* part = text; part != NULL; part = va_arg(texts, const char*)) {
+    const char* parts[] = {a, b, c, d, e, f, g};
+    for (const char* part : parts) {
         while (*part != '\0' && length < kLineSize - 2)
             line[length++] = *part++;
     }
-    va_end(texts);
     line[length++] = '\r';
     line[length++] = '\n';
 

@@ -7,10 +7,11 @@
 // Takes the log file's name from QVUNINST_LOG; called once at start.
 void OpenRemovalLog();
 
-// Appends one line made of the texts given, up to the null that ends the
-// list. Each line is written whole (the file is opened, appended to and
-// closed), so runs that share a file mix only whole lines.
-void LogEvent(const char* text, ...);
+// Appends one line made of the texts given, one after another. Each line is
+// written whole (the file is opened, appended to and closed), so runs that
+// share a file mix only whole lines.
+void LogEvent(const char* a, const char* b = "", const char* c = "", const char* d = "",
+              const char* e = "", const char* f = "", const char* g = "");
 
 // The decimal text of number, in digits (at least 11 bytes).
 const char* DecimalText(unsigned long number, char* digits);

@@ -59,13 +59,14 @@ void WaitForUninstaller(const char* name, const PROCESS_INFORMATION& started) {
         PumpMessages();
     }
     DWORD exitCode;
-    char code[12], ms[12];
-    if (GetExitCodeProcess(waitOn, &exitCode) && exitCode != STILL_ACTIVE)
+    if (GetExitCodeProcess(waitOn, &exitCode) && exitCode != STILL_ACTIVE) {
+        char code[12], ms[12];
         LogEvent("component \"", name, "\": uninstaller ended with exit code ",
                  DecimalText(exitCode, code), " after ",
-                 DecimalText(GetTickCount() - startedAt, ms), " ms", NULL);
-    else
-        LogEvent("component \"", name, "\": the wait for the uninstaller failed", NULL);
+                 DecimalText(GetTickCount() - startedAt, ms), " ms");
+    } else {
+        LogEvent("component \"", name, "\": the wait for the uninstaller failed");
+    }
     if (process != NULL)
         CloseHandle(process);
 }
@@ -93,14 +94,15 @@ void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner
     char commandLine[kUninstallerCommandLineSize];
     BuildUninstallerCommandLine(program, file, commandLine, sizeof commandLine);
 
-    LogEvent("component \"", name, "\": starting ", commandLine, NULL);
+    LogEvent("component \"", name,
+             file[0] != '\0' ? "\": starting " : "\": no file registered; starting ", commandLine);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
     if (!CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started)) {
         char error[12];
         LogEvent("component \"", name, "\": the uninstaller could not be started (error ",
-                 DecimalText(GetLastError(), error), ")", NULL);
+                 DecimalText(GetLastError(), error), ")");
         if (!silent) {
             CloseProgressBox();
             MessageBoxA(NULL, kStartFailedText, kStartFailedCaption, MB_ICONERROR);

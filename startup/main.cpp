@@ -26,9 +26,9 @@ void LogStart(const char* tail) {
                   version.dwBuildNumber & (family9x ? 0xFFFF : 0xFFFFFFFF));
     }
     if (tail[0] != '\0')
-        LogEvent("start: silent removal, tail \"", tail, "\", ", system, NULL);
+        LogEvent("start: silent removal, tail \"", tail, "\", ", system);
     else
-        LogEvent("start: interactive removal, ", system, NULL);
+        LogEvent("start: interactive removal, ", system);
 }
 
 } // namespace
@@ -39,7 +39,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int showCode) {
     int exitCode =
         tail[0] != '\0' ? RunCommandLineRemoval(tail) : RunInteractiveRemoval(instance, showCode);
     char code[12];
-    LogEvent("end: exit code ", DecimalText(static_cast<unsigned long>(exitCode), code), NULL);
+    LogEvent("end: exit code ", DecimalText(static_cast<unsigned long>(exitCode), code));
     return exitCode;
 }
 
