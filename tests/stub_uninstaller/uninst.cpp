@@ -14,15 +14,13 @@
 
 namespace {
 
-std::string Variable(const char* name) {
-    char value[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length < sizeof value ? std::string(value, length) : "";
+const char* Variable(const char* name) {
+    const char* value = getenv(name);
+    return value != NULL ? value : "";
 }
 
 void Append(const std::string& text) {
-    FILE* record = fopen(Variable("QVTEST_RECORD").c_str(), "ab");
-    if (record != NULL)
+    if (FILE* record = fopen(Variable("QVTEST_RECORD"), "ab"))
         fputs(text.c_str(), record), fclose(record);
 }
 
@@ -34,29 +32,28 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         seen += "0123456789abcdef"[c >> 4], seen += "0123456789abcdef"[c & 15];
     Append("start " + std::to_string(Now()) + "\npid " + std::to_string(GetCurrentProcessId()) +
            "\ncmdline " + commandLine + "\nseen " + seen + "\n");
-    Sleep(atoi(Variable("QVTEST_SLEEP_MS").c_str()));
+    Sleep(atoi(Variable("QVTEST_SLEEP_MS")));
 
     size_t at = commandLine.find("-f\"");
     std::string file = at == std::string::npos ? "" : commandLine.substr(at + 3);
-    file = file.substr(0, file.find('"'));
+    file.erase(std::min(file.find('"'), file.size()));
     std::string component;
     HKEY key;
-    if (!file.empty() && RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                       "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components", 0,
-                                       KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    if (!file.empty() &&
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components",
+                      0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
         char name[1024], data[1024];
-        for (DWORD i = 0; component.empty(); ++i) {
+        LONG status = ERROR_SUCCESS;
+        for (DWORD i = 0; component.empty() && status != ERROR_NO_MORE_ITEMS; ++i) {
             DWORD nameSize = sizeof name, dataSize = sizeof data - 1;
-            LONG status = RegEnumValueA(key, i, name, &nameSize, NULL, NULL,
-                                        reinterpret_cast<BYTE*>(data), &dataSize);
-            if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA)
-                break;
-            data[dataSize] = '\0';
+            status = RegEnumValueA(key, i, name, &nameSize, NULL, NULL,
+                                   reinterpret_cast<BYTE*>(data), &dataSize);
+            data[status == ERROR_SUCCESS ? dataSize : 0] = '\0';
             if (status == ERROR_SUCCESS && file == data && RegDeleteValueA(key, name) == 0)
                 component = name;
         }
         RegCloseKey(key);
     }
     Append("component " + component + "\nend " + std::to_string(Now()) + "\n");
-    return atoi(Variable("QVTEST_EXIT_CODE").c_str());
+    return atoi(Variable("QVTEST_EXIT_CODE"));
 }

@@ -1,31 +1,24 @@
 #include "harness.h"
 
-#include <stdlib.h>
+#include <sstream>
 
 namespace {
 
-const char kProductKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion";
-
-std::wstring Wide(const std::string& text, UINT codePage) {
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                    &wide[0], static_cast<int>(wide.size())));
-    return wide;
-}
-
-// Sets a value from "<type> <UTF-8 text>" (stored as UTF-16 with a NUL) or
+// Sets a value from "<type> <UTF-8 text>", stored as UTF-16 with a NUL, or
 // deletes it for "none".
-void SetValue(const wchar_t* keyPath, const wchar_t* name, const std::string& value) {
+void SetValue(const char* keyPath, const wchar_t* name, const std::string& value) {
     HKEY key;
-    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, NULL, 0, KEY_ALL_ACCESS, NULL,
                                  &key, NULL));
     RegDeleteValueW(key, name);
-    if (value != "none") {
-        std::wstring data = Wide(value.substr(value.find(' ') + 1), CP_UTF8) + L'\0';
-        RegSetValueExW(key, name, 0, strtoul(value.c_str(), NULL, 10),
-                       reinterpret_cast<const BYTE*>(data.data()),
+    std::string text = value.substr(value.find(' ') + 1);
+    std::wstring data(text.size() + 1, L'\0');
+    data.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    &data[0], static_cast<int>(data.size())) +
+                1);
+    if (value != "none")
+        RegSetValueExW(key, name, 0, atoi(value.c_str()), reinterpret_cast<BYTE*>(&data[0]),
                        static_cast<DWORD>(data.size() * 2));
-    }
     RegCloseKey(key);
 }
 
@@ -34,30 +27,25 @@ void SetValue(const wchar_t* keyPath, const wchar_t* name, const std::string& va
 void Install(const std::vector<Component>& components, const std::optional<std::string>& dir) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik");
     HKEY key;
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kProductKey + std::string("\\Components")).c_str(),
-                                 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components", 0,
+                    NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
     for (const Component& c : components)
-        RegSetValueExA(key, c.name.c_str(), 0, c.type, reinterpret_cast<const BYTE*>(c.file.c_str()),
+        RegSetValueExA(key, c.name.c_str(), 0, c.type, reinterpret_cast<const BYTE*>(c.file.data()),
                        static_cast<DWORD>(c.file.size() + (c.type == REG_SZ)));
     RegCloseKey(key);
     if (dir)
-        SetValue(L"SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion", L"FilePath", "1 " + *dir);
+        SetValue("SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion", L"FilePath", "1 " + *dir);
 }
 
 void SetEnvironment(const std::string& path, const std::string& classPath,
                     const std::string& autoexec) {
-    const wchar_t key[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    const char key[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
     SetValue(key, L"Path", path);
     SetValue(key, L"CLASSPATH", classPath);
-    SetFileAttributesA("c:\\autoexec.bat", FILE_ATTRIBUTE_NORMAL);
     DeleteFileA("c:\\autoexec.bat");
-    DeleteFileA("c:\\aut0exec.qvs");
-    if (autoexec == "none")
-        return;
-    FILE* file = fopen("c:\\autoexec.bat", "wb");
-    ASSERT_TRUE(file != NULL);
-    fwrite(autoexec.data(), 1, autoexec.size(), file);
-    fclose(file);
+    FILE* file = autoexec == "none" ? NULL : fopen("c:\\autoexec.bat", "wb");
+    if (file != NULL)
+        fwrite(autoexec.data(), 1, autoexec.size(), file), fclose(file);
 }
 
 std::string Described(const std::string& path, const std::string& classPath,
@@ -66,8 +54,8 @@ std::string Described(const std::string& path, const std::string& classPath,
 }
 
 void ReportWindows(const char* version) {
-    ASSERT_EQ(0, RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe",
-                                 "Version", REG_SZ, version, static_cast<DWORD>(strlen(version) + 1)));
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version",
+                    REG_SZ, version, static_cast<DWORD>(strlen(version) + 1));
 }
 
 void PrepareProgram(bool withUninstaller) {
@@ -75,11 +63,10 @@ void PrepareProgram(bool withUninstaller) {
     std::string build(path, GetModuleFileNameA(NULL, path, sizeof path));
     build.erase(build.rfind('\\') + 1);
     CreateDirectoryA(kProgramDir, NULL);
-    std::string dir = kProgramDir;
-    ASSERT_TRUE(CopyFileA((build + "qvuninst.exe").c_str(), (dir + "qvuninst.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((build + "uninst.exe").c_str(), (dir + "uninst.exe").c_str(), FALSE));
+    for (const char* name : {"qvuninst.exe", "uninst.exe"})
+        CopyFileA((build + name).c_str(), (kProgramDir + std::string(name)).c_str(), FALSE);
     if (!withUninstaller)
-        DeleteFileA((dir + "uninst.exe").c_str());
+        DeleteFileA((kProgramDir + std::string("uninst.exe")).c_str());
     SetEnvironmentVariableA("QVTEST_RECORD", "C:\\record.txt");
     DeleteFileA("C:\\record.txt");
 }
@@ -88,78 +75,55 @@ PROCESS_INFORMATION StartProgram(const std::string& tail) {
     std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    PROCESS_INFORMATION program = {};
     EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, kProgramDir,
-                               &startup, &process))
-        << commandLine << ": error " << GetLastError();
-    return process;
+                               &startup, &program))
+        << commandLine;
+    return program;
 }
 
-DWORD FinishProgram(PROCESS_INFORMATION& process, DWORD deadlineMs) {
+DWORD FinishProgram(PROCESS_INFORMATION& program) {
     DWORD exitCode = ~0u;
-    if (process.hProcess == NULL)
-        return exitCode;
-    if (WaitForSingleObject(process.hProcess, deadlineMs) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "qvuninst.exe still runs after " << deadlineMs << " ms";
-        TerminateProcess(process.hProcess, exitCode);
+    if (WaitForSingleObject(program.hProcess, 30000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "qvuninst.exe still runs after 30 s";
+        TerminateProcess(program.hProcess, exitCode);
     }
-    WaitForSingleObject(process.hProcess, 5000);
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    process = {};
+    WaitForSingleObject(program.hProcess, 5000);
+    GetExitCodeProcess(program.hProcess, &exitCode);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    program = {};
     return exitCode;
 }
 
 std::vector<Call> RecordedCalls() {
     std::vector<Call> calls;
-    std::string record = FileBytes("C:\\record.txt") + "\n";
-    for (size_t at = 0, end; (end = record.find('\n', at)) != std::string::npos; at = end + 1) {
-        std::string line = record.substr(at, end - at);
-        size_t blank = line.find(' ');
-        std::string key = line.substr(0, blank);
-        std::string value = blank == std::string::npos ? "" : line.substr(blank + 1);
+    std::istringstream record(FileBytes("C:\\record.txt"));
+    for (std::string key, value; record >> key && std::getline(record, value);) {
         if (key == "start")
-            calls.emplace_back(), calls.back().start = strtoull(value.c_str(), NULL, 10);
-        if (calls.empty())
-            continue;
-        Call& call = calls.back();
-        if (key == "pid")
-            call.processId = strtoul(value.c_str(), NULL, 10);
-        else if (key == "cmdline")
-            call.commandLine = value;
-        else if (key == "component")
-            call.component = value;
-        else if (key == "end")
-            call.end = strtoull(value.c_str(), NULL, 10);
-        for (size_t i = 0; key == "seen" && i + 1 < value.size(); i += 2)
-            call.seen += static_cast<char>(strtoul(value.substr(i, 2).c_str(), NULL, 16));
+            calls.emplace_back();
+        for (size_t i = 1; key == "seen" && i < value.size(); i += 2)
+            calls.back()[key] += static_cast<char>(stoi(value.substr(i, 2), nullptr, 16));
+        if (!calls.empty() && key != "seen")
+            calls.back()[key] = value.substr(1);
     }
     return calls;
 }
 
-void ExpectOneAfterAnother(const std::vector<Call>& calls, unsigned long long by) {
-    unsigned long long previous = 0;
-    for (const Call& call : calls) {
-        EXPECT_LE(previous, call.start) << call.commandLine << " started before the last ended";
-        EXPECT_NE(0u, call.end) << call.commandLine << " never ended";
-        previous = call.end;
-    }
-    EXPECT_LE(previous, by) << "the program did not wait for its last uninstaller";
-}
-
-std::vector<std::string> CommandLines(const std::vector<std::string>& files) {
-    std::vector<std::string> lines;
+void ExpectCalls(const std::vector<std::string>& files, const std::vector<Call>& calls,
+                 unsigned long long by) {
+    std::vector<std::string> expected, called;
     for (const std::string& file : files)
-        lines.push_back("uninst.exe -a -f\"" + file + "\"");
-    return lines;
-}
-
-std::vector<std::string> CommandLines(const std::vector<Call>& calls) {
-    std::vector<std::string> lines;
-    for (const Call& call : calls)
-        lines.push_back(call.commandLine);
-    return lines;
+        expected.push_back("uninst.exe -a -f\"" + file + "\"");
+    unsigned long long previous = 0;
+    for (Call call : calls) {
+        called.push_back(call["cmdline"]);
+        EXPECT_LE(previous, stoull(call["start"])) << call["cmdline"] << " started too soon";
+        previous = stoull("0" + call["end"]);
+    }
+    EXPECT_EQ(expected, called);
+    EXPECT_TRUE((previous != 0 && previous <= by) || calls.empty())
+        << "the program did not wait for its last uninstaller";
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -170,26 +134,24 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
-HWND FindWindowOf(DWORD processId, const char* className, const char* title, int control) {
-    for (HWND window = GetTopWindow(NULL); window != NULL; window = GetWindow(window, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char name[64] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (owner == processId && IsWindowVisible(window) && strcmp(name, className) == 0 &&
-            (title == NULL || TextOf(window) == title) &&
-            (control == 0 || GetDlgItem(window, control) != NULL))
-            return window;
-    }
-    return NULL;
-}
-
-HWND WaitForWindow(DWORD processId, const char* className, const char* title, int control,
-                   DWORD timeoutMs) {
-    HWND window = NULL;
-    WaitFor([&] { return (window = FindWindowOf(processId, className, title, control)) != NULL; },
-            timeoutMs);
-    return window;
+HWND FindWindowOf(DWORD processId, const char* className, const char* title, DWORD waitMs) {
+    HWND found = NULL;
+    WaitFor(
+        [&] {
+            for (HWND w = GetTopWindow(NULL); w != NULL && found == NULL;
+                 w = GetWindow(w, GW_HWNDNEXT)) {
+                DWORD owner = 0;
+                char name[64] = "";
+                GetWindowThreadProcessId(w, &owner);
+                GetClassNameA(w, name, sizeof name);
+                if (owner == processId && IsWindowVisible(w) && !strcmp(name, className) &&
+                    (title == NULL || TextOf(w) == title))
+                    found = w;
+            }
+            return found != NULL;
+        },
+        waitMs);
+    return found;
 }
 
 std::string TextOf(HWND window) {
@@ -198,16 +160,15 @@ std::string TextOf(HWND window) {
 }
 
 std::vector<std::string> ListItems(HWND list) {
-    // Read wide: Wine leaves another process's list box text wide for the
-    // ANSI call.
+    // Read wide: Wine leaves the text of another process's list box wide for
+    // the ANSI call.
     std::vector<std::string> items;
-    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
         wchar_t wide[1024];
         char text[1024];
-        int length = static_cast<int>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide)));
-        items.emplace_back(text, WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text,
-                                                      NULL, NULL));
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXT, i, (LPARAM)wide));
+        items.emplace_back(
+            text, WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text, NULL, NULL));
     }
     return items;
 }

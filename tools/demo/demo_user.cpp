@@ -85,25 +85,25 @@ int main(int argc, char** argv) {
     DWORD processId = 0;
     GetWindowThreadProcessId(splash, &processId);
 
-    HWND dialog = WaitForWindow(processId, "#32770", "Select Components");
+    HWND dialog = FindWindowOf(processId, "#32770", "Select Components");
     if (!Check(dialog != NULL, "waiting for the selection dialog"))
         return 1;
     HWND list = GetDlgItem(dialog, 1000);
     int count = static_cast<int>(ListItems(list).size());
     printf("  the user selects all %d listed components and presses Remove\n", count);
     SendMessageA(list, LB_SETSEL, TRUE, -1);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
     Sleep(300); // let the selection be painted
     Shot(dir, "1-selection.bmp");
     PostMessageA(GetDlgItem(dialog, 1004), BM_CLICK, 0, 0);
 
-    if (Check(WaitForWindow(processId, "#32770", "", 1008) != NULL,
-              "waiting for the progress box")) {
+    if (Check(FindWindowOf(processId, "#32770", "") != NULL, "waiting for the progress box")) {
         Sleep(200);
         Shot(dir, "2-progress.bmp");
     }
 
-    HWND done = WaitForWindow(processId, "#32770", "Quorvane", 0, kRemovalDeadlineMs);
+    HWND done = FindWindowOf(processId, "#32770", "Quorvane", kRemovalDeadlineMs);
     if (!Check(done != NULL, "waiting for the end of the removal"))
         return 1;
     Sleep(200);
