@@ -4,42 +4,36 @@
 
 namespace {
 
+const char kComponentsKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components";
+
 // Sets a value from "<type> <UTF-8 text>", stored as UTF-16 with a NUL, or
 // deletes it for "none".
-void SetValue(const char* keyPath, const wchar_t* name, const std::string& value) {
-    HKEY key;
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                                 &key, NULL));
-    RegDeleteValueW(key, name);
-    std::string text = value.substr(value.find(' ') + 1);
-    std::wstring data(text.size() + 1, L'\0');
-    data.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+void SetValue(const wchar_t* keyPath, const wchar_t* name, const std::string& value) {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name);
+    size_t text = value.find(' ') + 1;
+    std::wstring data(value.size() + 1, L'\0');
+    data.resize(MultiByteToWideChar(CP_UTF8, 0, &value[text], static_cast<int>(value.size() - text),
                                     &data[0], static_cast<int>(data.size())) +
                 1);
     if (value != "none")
-        RegSetValueExW(key, name, 0, atoi(value.c_str()), reinterpret_cast<BYTE*>(&data[0]),
-                       static_cast<DWORD>(data.size() * 2));
-    RegCloseKey(key);
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name, stoul(value), data.data(),
+                        static_cast<DWORD>(data.size() * 2));
 }
 
 } // namespace
 
 void Install(const std::vector<Component>& components, const std::optional<std::string>& dir) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik");
-    HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components", 0,
-                    NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
     for (const Component& c : components)
-        RegSetValueExA(key, c.name.c_str(), 0, c.type, reinterpret_cast<const BYTE*>(c.file.data()),
-                       static_cast<DWORD>(c.file.size() + (c.type == REG_SZ)));
-    RegCloseKey(key);
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kComponentsKey, c.name.c_str(), c.type, c.file.data(),
+                        static_cast<DWORD>(c.file.size() + (c.type == REG_SZ)));
     if (dir)
-        SetValue("SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion", L"FilePath", "1 " + *dir);
+        SetValue(L"SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion", L"FilePath", "1 " + *dir);
 }
 
 void SetEnvironment(const std::string& path, const std::string& classPath,
                     const std::string& autoexec) {
-    const char key[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    const wchar_t key[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
     SetValue(key, L"Path", path);
     SetValue(key, L"CLASSPATH", classPath);
     DeleteFileA("c:\\autoexec.bat");

@@ -33,10 +33,12 @@ class Interactive : public ::testing::Test {
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog_, control)));
     }
 
-    // What a click on a list item does, with the list's notification.
-    void Select(int index, bool selected = true) {
-        SendMessageA(list_, LB_SETSEL, selected, index);
-        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(kList, LBN_SELCHANGE), (LPARAM)list_);
+    // What clicks on list items do, with the list's notifications.
+    void Select(std::initializer_list<int> indexes, bool selected = true) {
+        for (int index : indexes) {
+            SendMessageA(list_, LB_SETSEL, selected, index);
+            SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(kList, LBN_SELCHANGE), (LPARAM)list_);
+        }
     }
 
     bool Enabled(int control) {
@@ -93,11 +95,12 @@ TEST_F(Interactive, ACloseEndsTheProgramOnlyBeforeTheDialogOpens) {
 }
 
 TEST_F(Interactive, RemoveFollowsTheSelectionAndOnlyCancelEndsTheDialog) {
-    ASSERT_TRUE(Start("nt40", {kAlpha, {"clientbase", "C:\\Q\\lower.isu"}}));
-    EXPECT_EQ((std::vector<std::string>{"Alpha", "clientbase"}), ListItems(list_));
+    // The registry's index order is Alpha, clientbase, ~x.
+    ASSERT_TRUE(Start("nt40", {kAlpha, {"clientbase", "C:\\Q\\c.isu"}, {"~x", "C:\\Q\\x.isu"}}));
+    EXPECT_EQ((std::vector<std::string>{"~x", "Alpha", "clientbase"}), ListItems(list_));
     const int steps[][3] = {{1, true, true}, {0, true, true}, {1, false, true}, {0, false, false}};
     for (const auto& step : steps) {
-        Select(step[0], step[1]);
+        Select({step[0]}, step[1]);
         EXPECT_EQ(step[2], Enabled(kRemove)) << (step[1] ? "selecting " : "clearing ") << step[0];
     }
     // Escape, Enter and the close boxes land before the first of two markers;
@@ -120,8 +123,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     SetEnvironment("2 C:\\A;C:\\PROD\\BIN;C:\\B", "1 C:\\PROD\\java\\lib;C:\\C", "none");
     SetEnvironmentVariableA("QVTEST_SLEEP_MS", "800");
     ASSERT_TRUE(Start("winxp", {kAlpha, kBeta, kGamma, kBase}));
-    Select(0);
-    Select(2);
+    Select({0, 2});
     Press(kRemove); // queued right behind one another
     Press(kRemove);
     Press(kCancel);
@@ -132,6 +134,10 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     SendMessageA(dialog_, DM_SETDEFID, kRemove, 0);
     EXPECT_EQ(FALSE, SendMessageA(splash, WM_QUERYENDSESSION, 0, 0)) << "a shutdown may end it";
     EXPECT_TRUE(IsWindow(progress)) << "Gamma's uninstaller ended before these checks";
+    HWND next = NULL;
+    EXPECT_TRUE(WaitFor([&] { return (next = Box("")) != progress; }));
+    EXPECT_EQ("Alpha", TextOf(GetDlgItem(next, kProgressName)));
+    EXPECT_FALSE(IsWindow(progress)) << "Gamma's progress box outlived its uninstaller";
 
     ASSERT_TRUE(WaitFor([&] { return ListItems(list_).size() == 1 && Enabled(kCancel); }));
     EXPECT_EQ(std::vector<std::string>{"Beta"}, ListItems(list_));
@@ -145,7 +151,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
         })) << "a handle of an ended uninstaller stays open";
     }
 
-    Select(0);
+    Select({0});
     Press(kRemove);
     HWND done = Box("Quorvane");
     EXPECT_EQ("The Quorvane Clients have been successfully removed",
@@ -160,8 +166,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
 
 TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {
     ASSERT_TRUE(Start("win98", {kAlpha, kBeta, kGamma, kBase}, false));
-    Select(0);
-    Select(1);
+    Select({0, 1});
     Press(kRemove);
     for (int box = 0; box < 2; ++box) {
         HWND failed = Box("Quorvane Client");
