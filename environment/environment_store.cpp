@@ -150,8 +150,6 @@ bool RewriteBatchFileFor(const char* dir) {
     if (files.in != INVALID_HANDLE_VALUE && files.out != INVALID_HANDLE_VALUE && work != NULL) {
         BatchFileStreams streams = {&files, ReadFromFile, WriteToFile};
         complete = RewriteBatchFile(streams, dir, work, &changedLines);
-        // What was written must be on disk before it replaces the old file.
-        complete = FlushFileBuffers(files.out) && complete;
     }
     if (work != NULL)
         HeapFree(GetProcessHeap(), 0, work);

@@ -53,8 +53,13 @@ void LogEvent(const char* a, const char* b, const char* c, const char* d, const 
     line[length++] = '\n';
 
     HANDLE file = OpenForOneLine();
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
+        // Held by someone else for longer than a line takes: the rest of
+        // the run goes without the log rather than wait for it again.
+        if (GetLastError() == ERROR_SHARING_VIOLATION)
+            g_logPath[0] = '\0';
         return;
+    }
     DWORD written;
     if (SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER)
         WriteFile(file, line, static_cast<DWORD>(length), &written, NULL);

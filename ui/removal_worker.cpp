@@ -65,8 +65,10 @@ DWORD WINAPI RemovalWorker(void* argument) {
         ExitThread(0);
     }
 
-    EnableControls(dialog, TRUE);
+    // Idle before the controls come back: a Cancel pressed as soon as it is
+    // enabled must be carried out.
     LeaveRunning(kRemovalIdle);
+    EnableControls(dialog, TRUE);
     SetForegroundWindow(dialog);
     ExitThread(0);
 }

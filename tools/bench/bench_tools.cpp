@@ -195,7 +195,8 @@ int RemoveOne() {
     RegisterComponents(2);
     PROCESS_INFORMATION process = StartInteractive("C:\\bench\\slow\\");
     HWND dialog;
-    while ((dialog = FindDialog()) == NULL)
+    while ((dialog = FindDialog()) == NULL ||
+           SendMessageA(GetDlgItem(dialog, 1000), LB_GETCOUNT, 0, 0) < 2)
         Sleep(10);
     HWND list = GetDlgItem(dialog, 1000);
     SendMessageA(list, LB_SETSEL, TRUE, 0);
