@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <vector>
 
 // A registered component as the installer writes it (ANSI): REG_SZ data
@@ -22,41 +23,183 @@ struct Component {
 };
 const Component kAlpha{"Alpha", "C:\\Q\\alpha.isu"}, kBeta{"Beta", "C:\\Q\\beta.isu"},
     kGamma{"Gamma", "C:\\Q\\gamma.isu"}, kBase{"ClientBase", "C:\\Q\\base.isu"};
+const char kProgramDir[] = "C:\\qv test\\";
+
+// Sets a value from "<type> <UTF-8 text>", stored as UTF-16 with a NUL, or
+// deletes it for "none".
+inline void SetValue(const wchar_t* keyPath, const wchar_t* name, const std::string& value) {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name);
+    size_t text = value.find(' ') + 1;
+    std::wstring data(value.size() + 1, L'\0');
+    data.resize(MultiByteToWideChar(CP_UTF8, 0, &value[text], static_cast<int>(value.size() - text),
+                                    &data[0], static_cast<int>(data.size())) +
+                1);
+    if (value != "none")
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name, stoul(value), data.data(),
+                        static_cast<DWORD>(data.size() * 2));
+}
 
 // Registration from scratch: FilePath (none when absent) and the components.
-void Install(const std::vector<Component>& components,
-             const std::optional<std::string>& dir = "C:\\PROD");
+inline void Install(const std::vector<Component>& components,
+                    const std::optional<std::string>& dir = "C:\\PROD") {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik");
+    for (const Component& c : components)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE,
+                        "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components", c.name.c_str(),
+                        c.type, c.file.data(),
+                        static_cast<DWORD>(c.file.size() + (c.type == REG_SZ)));
+    if (dir)
+        SetValue(L"SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion", L"FilePath", "1 " + *dir);
+}
+
 // Sets Path, CLASSPATH and c:\autoexec.bat as Snapshot() describes them.
-void SetEnvironment(const std::string& path, const std::string& classPath,
-                    const std::string& autoexec);
-std::string Described(const std::string& path, const std::string& classPath,
-                      const std::string& autoexec);
+inline void SetEnvironment(const std::string& path, const std::string& classPath,
+                           const std::string& autoexec) {
+    const wchar_t key[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    SetValue(key, L"Path", path);
+    SetValue(key, L"CLASSPATH", classPath);
+    DeleteFileA("c:\\autoexec.bat");
+    FILE* file = autoexec == "none" ? NULL : fopen("c:\\autoexec.bat", "wb");
+    if (file != NULL)
+        fwrite(autoexec.data(), 1, autoexec.size(), file), fclose(file);
+}
+
+inline std::string Described(const std::string& path, const std::string& classPath,
+                             const std::string& autoexec) {
+    return "Path " + path + "\nCLASSPATH " + classPath + "\nautoexec " + autoexec;
+}
+
 // The Windows version Wine reports to qvuninst.exe: win95 ... win10.
-void ReportWindows(const char* version);
+inline void ReportWindows(const char* version) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version",
+                    REG_SZ, version, static_cast<DWORD>(strlen(version) + 1));
+}
 
 // Puts qvuninst.exe and, unless told otherwise, the stub uninst.exe into the
 // program directory, and empties the stub's record.
-void PrepareProgram(bool withUninstaller = true);
-const char kProgramDir[] = "C:\\qv test\\";
+inline void PrepareProgram(bool withUninstaller = true) {
+    char path[MAX_PATH];
+    std::string build(path, GetModuleFileNameA(NULL, path, sizeof path));
+    build.erase(build.rfind('\\') + 1);
+    CreateDirectoryA(kProgramDir, NULL);
+    for (const char* name : {"qvuninst.exe", "uninst.exe"})
+        CopyFileA((build + name).c_str(), (kProgramDir + std::string(name)).c_str(), FALSE);
+    if (!withUninstaller)
+        DeleteFileA((kProgramDir + std::string("uninst.exe")).c_str());
+    SetEnvironmentVariableA("QVTEST_RECORD", "C:\\record.txt");
+    DeleteFileA("C:\\record.txt");
+}
+
 // Starts the program with this text after its quoted name.
-PROCESS_INFORMATION StartProgram(const std::string& tail);
+inline PROCESS_INFORMATION StartProgram(const std::string& tail) {
+    std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program = {};
+    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, kProgramDir,
+                               &startup, &program))
+        << commandLine;
+    return program;
+}
+
 // Its exit code; fails the test and ends it when it runs past the deadline.
-DWORD FinishProgram(PROCESS_INFORMATION& program);
+inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
+    DWORD exitCode = ~0u;
+    if (WaitForSingleObject(program.hProcess, 30000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "qvuninst.exe still runs after 30 s";
+        TerminateProcess(program.hProcess, exitCode);
+    }
+    WaitForSingleObject(program.hProcess, 5000);
+    GetExitCodeProcess(program.hProcess, &exitCode);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    program = {};
+    return exitCode;
+}
 
 // One start of the stub uninstaller: its record by key (start, pid,
 // cmdline, seen, component, end).
 typedef std::map<std::string, std::string> Call;
-std::vector<Call> RecordedCalls();
+
+inline std::vector<Call> RecordedCalls() {
+    std::vector<Call> calls;
+    std::istringstream record(FileBytes("C:\\record.txt"));
+    for (std::string key, value; record >> key && std::getline(record, value);) {
+        if (key == "start")
+            calls.emplace_back();
+        for (size_t i = 1; key == "seen" && i < value.size(); i += 2)
+            calls.back()[key] += static_cast<char>(stoi(value.substr(i, 2), nullptr, 16));
+        if (!calls.empty() && key != "seen")
+            calls.back()[key] = value.substr(1);
+    }
+    return calls;
+}
+
 // The calls were the uninstallers of these component files, in this order,
 // each started after the one before it had ended, and all ended by then.
-void ExpectCalls(const std::vector<std::string>& files, const std::vector<Call>& calls,
-                 unsigned long long by);
+inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call> calls,
+                        unsigned long long by) {
+    std::vector<std::string> expected, called;
+    for (const std::string& file : files)
+        expected.push_back("uninst.exe -a -f\"" + file + "\"");
+    unsigned long long previous = 0;
+    for (Call& call : calls) {
+        called.push_back(call["cmdline"]);
+        EXPECT_LE(previous, stoull(call["start"])) << call["cmdline"] << " started too soon";
+        previous = stoull("0" + call["end"]);
+    }
+    EXPECT_EQ(expected, called);
+    EXPECT_TRUE((previous != 0 && previous <= by) || calls.empty())
+        << "the program did not wait for its last uninstaller";
+}
 
 // Polls until condition holds; false after timeoutMs.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
+    for (ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(5)) {
+        if (GetTickCount64() > deadline)
+            return false;
+    }
+    return true;
+}
+
+inline std::string TextOf(HWND window) {
+    char text[1024];
+    return std::string(text, GetWindowTextA(window, text, sizeof text));
+}
+
 // A visible top-level window of the process of that class and title (any
 // when null); waits up to waitMs for one.
-HWND FindWindowOf(DWORD processId, const char* className, const char* title, DWORD waitMs = 15000);
-std::string TextOf(HWND window);
-// The list box's items, in the ANSI code page.
-std::vector<std::string> ListItems(HWND list);
+inline HWND FindWindowOf(DWORD processId, const char* className, const char* title,
+                         DWORD waitMs = 15000) {
+    HWND found = NULL;
+    WaitFor(
+        [&] {
+            for (HWND w = GetTopWindow(NULL); w != NULL && found == NULL;
+                 w = GetWindow(w, GW_HWNDNEXT)) {
+                DWORD owner = 0;
+                char name[64] = "";
+                GetWindowThreadProcessId(w, &owner);
+                GetClassNameA(w, name, sizeof name);
+                if (owner == processId && IsWindowVisible(w) && !strcmp(name, className) &&
+                    (title == NULL || TextOf(w) == title))
+                    found = w;
+            }
+            return found != NULL;
+        },
+        waitMs);
+    return found;
+}
+
+// The list box's items, in the ANSI code page. Read wide: Wine leaves the
+// text of another process's list box wide for the ANSI call.
+inline std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
+        wchar_t wide[1024];
+        char text[1024];
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXT, i, (LPARAM)wide));
+        items.emplace_back(
+            text, WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text, NULL, NULL));
+    }
+    return items;
+}
