@@ -133,12 +133,17 @@ bool Matches(const std::string& line, const std::string& pattern) {
 
 class SilentRemoval : public ::testing::TestWithParam<Row> {};
 
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.guards;
+}
+
 TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     const Row& row = GetParam();
     PrepareProgram(row.uninstaller);
     Install(row.installed, row.dir);
     SetEnvironment(row.path.before, row.classPath.before, row.autoexec.before);
     ReportWindows(row.windows);
+    // Each uninstaller runs a while: one started too soon would overlap.
     SetEnvironmentVariableA("QVTEST_SLEEP_MS", "100");
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
     SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
@@ -163,11 +168,11 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
 
     std::string log = FileBytes(row.logFile), line;
     std::istringstream lines(log);
-    for (const std::string& expected : row.log) {
-        bool found = false;
-        while (!found && std::getline(lines, line))
-            found = Matches(line, expected);
-        EXPECT_TRUE(found) << "no line " << expected << " in this order in the log:\n" << log;
+    for (const std::string& pattern : row.log) {
+        bool seen = false;
+        while (!seen && std::getline(lines, line))
+            seen = Matches(line, pattern);
+        EXPECT_TRUE(seen) << "no line " << pattern << " in this order in the log:\n" << log;
     }
     std::regex stamped("(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [^\r\n]*\r\n)+");
     EXPECT_TRUE(row.log.empty() || std::regex_match(log, stamped)) << log;
