@@ -174,17 +174,14 @@ inline HWND FindWindowOf(DWORD processId, const char* className, const char* tit
     HWND found = NULL;
     WaitFor(
         [&] {
-            for (HWND w = GetTopWindow(NULL); w != NULL && found == NULL;
-                 w = GetWindow(w, GW_HWNDNEXT)) {
+            for (found = FindWindowExA(NULL, NULL, className, title); found != NULL;
+                 found = FindWindowExA(NULL, found, className, title)) {
                 DWORD owner = 0;
-                char name[64] = "";
-                GetWindowThreadProcessId(w, &owner);
-                GetClassNameA(w, name, sizeof name);
-                if (owner == processId && IsWindowVisible(w) && !strcmp(name, className) &&
-                    (title == NULL || TextOf(w) == title))
-                    found = w;
+                GetWindowThreadProcessId(found, &owner);
+                if (owner == processId && IsWindowVisible(found))
+                    return true;
             }
-            return found != NULL;
+            return false;
         },
         waitMs);
     return found;

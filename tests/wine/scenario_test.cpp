@@ -45,13 +45,11 @@ const std::string kLongDir = "C:\\" + std::string(252, 'd');
 
 const Row kRows[] = {
     // Tokens and what they start.
-    Row("TokensRunFromLastToFirstEachAfterTheOneBeforeEnded", "win98", {}, {}, {}, "C:\\PROD",
-        {kAlpha, kBeta, kBase}, " -c Alpha -c Beta", {kBeta.file, kAlpha.file}),
+    Row("TokensRunFromLastToFirstEachAfterTheOneBeforeEndedWithBlanksPassedWhole", "win98", {}, {},
+        {}, "C:\\PROD", {kAlpha, {"My Part", "C:\\Program Files\\Q\\My Part.isu"}, kBase},
+        " -c Alpha -c My Part \t", {"C:\\Program Files\\Q\\My Part.isu", kAlpha.file}),
     Row("TheTailMayTouchTheQuotedNameAndAnyTwoCharactersFollowTheDash", "nt40", {}, {}, {},
         "C:\\PROD", {kAlpha}, "-xyAlpha", {kAlpha.file}),
-    Row("NamesAndFilesWithBlanksArePassedWhole", "win95", {}, {}, {}, "C:\\PROD",
-        {{"My Part", "C:\\Program Files\\Q\\My Part.isu"}}, " -c My Part \t",
-        {"C:\\Program Files\\Q\\My Part.isu"}),
     Row("NamesOrFilesThatCannotBeReadGiveAnEmptyFile", "winme", {}, {}, {}, "C:\\PROD",
         {kAlpha,
          {"Fits", std::string(255, 'f')},
