@@ -38,17 +38,23 @@ HKEY OpenEnvironmentKey() {
     return key;
 }
 
-// Reads the value as UTF-16 and hands it out as UTF-8.
-EnvironmentRead ReadWide(HKEY key, const char16_t* name, char* text, DWORD* type) {
-    char16_t wide[kEnvironmentValueLength + 1];
-    DWORD bytes = sizeof wide;
-    LONG status = QueryValueWide(key, name, type, wide, &bytes);
+// What a query's status and the value's type say before its text is looked
+// at: kValueRead when the text is to be looked at.
+EnvironmentRead QueryOutcome(LONG status, DWORD type) {
     if (status == ERROR_MORE_DATA)
         return kValueTooLong;
     if (status != ERROR_SUCCESS)
         return kValueMissing;
-    if (*type != REG_SZ && *type != REG_EXPAND_SZ)
-        return kValueNotText;
+    return type == REG_SZ || type == REG_EXPAND_SZ ? kValueRead : kValueNotText;
+}
+
+// Reads the value as UTF-16 and hands it out as UTF-8.
+EnvironmentRead ReadWide(HKEY key, const char16_t* name, char* text, DWORD* type) {
+    char16_t wide[kEnvironmentValueLength + 1];
+    DWORD bytes = sizeof wide;
+    EnvironmentRead outcome = QueryOutcome(QueryValueWide(key, name, type, wide, &bytes), *type);
+    if (outcome != kValueRead)
+        return outcome;
     DWORD units = bytes / sizeof wide[0];
     DWORD length = 0;
     while (length < units && wide[length] != 0)
@@ -67,13 +73,10 @@ EnvironmentRead ReadWide(HKEY key, const char16_t* name, char* text, DWORD* type
 
 EnvironmentRead ReadAnsi(HKEY key, const char* name, char* text, DWORD* type) {
     DWORD length = kEnvironmentValueLength + 1;
-    LONG status = RegQueryValueExA(key, name, NULL, type, reinterpret_cast<BYTE*>(text), &length);
-    if (status == ERROR_MORE_DATA)
-        return kValueTooLong;
-    if (status != ERROR_SUCCESS)
-        return kValueMissing;
-    if (*type != REG_SZ && *type != REG_EXPAND_SZ)
-        return kValueNotText;
+    EnvironmentRead outcome = QueryOutcome(
+        RegQueryValueExA(key, name, NULL, type, reinterpret_cast<BYTE*>(text), &length), *type);
+    if (outcome != kValueRead)
+        return outcome;
     const char* end = FindByte(text, length, '\0');
     if (end == NULL) {
         if (length > kEnvironmentValueLength)
