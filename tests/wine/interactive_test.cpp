@@ -159,7 +159,8 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     EXPECT_EQ(dialog_, GetWindow(done, GW_OWNER));
     calls = RecordedCalls();
     ExpectCalls({kGamma.file, kAlpha.file, kBeta.file, kBase.file}, calls, Now());
-    EXPECT_EQ(Described("2 C:\\A;C:\\B", "1 C:\\C", "none"), calls.back()["seen"]);
+    EXPECT_EQ(Described("2 C:\\A;C:\\B", "1 C:\\C", "none"),
+              calls.empty() ? "" : calls.back()["seen"]);
     PostMessageA(done, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0u, FinishProgram(program_));
 }
