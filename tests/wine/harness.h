@@ -1,107 +1,202 @@
-// Helpers for the tests that run the real qvuninst.exe under Wine: the
-// product's registry data, the machine's environment values, the start-up
-// batch file, a run of the program with a deadline, and the stub
-// uninstaller's record of what it was given.
+// Helpers of the Wine tests of the real qvuninst.exe (and of the demo's
+// scripted user): the product's registration and the machine's environment
+// as a test sets them, runs of the program from a directory whose name has
+// blanks (proving the quoting end to end), the stub uninstaller's record,
+// and the program's windows.
 #pragma once
 
-#include <windows.h>
+#include "tests/stub_uninstaller/record.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
 #include <vector>
 
-extern const char kComponentsKey[];
-extern const char kProductKey[];
-extern const char kEnvironmentKey[];
-
-// One start of the stub uninstaller, as it wrote it down.
-struct Invocation {
-    unsigned long long start = 0;
-    unsigned long long end = 0;
-    std::string commandLine;
-    unsigned long processId = 0;
-    std::string component; // the value it deleted; empty when none matched
-    std::string path;      // "<type> <text>" or "none", as it saw them
-    std::string classPath;
-    std::string autoexec; // the batch file's bytes, or "none"
+// A registered component as the installer writes it (ANSI): REG_SZ data
+// with its NUL, any other type without.
+struct Component {
+    std::string name, file;
+    DWORD type = REG_SZ;
 };
+const Component kAlpha{"Alpha", "C:\\Q\\alpha.isu"}, kBeta{"Beta", "C:\\Q\\beta.isu"},
+    kGamma{"Gamma", "C:\\Q\\gamma.isu"}, kBase{"ClientBase", "C:\\Q\\base.isu"};
+const char kProgramDir[] = "C:\\qv test\\";
 
-// A registry value as stored: exists, type and bytes (without the NUL).
-struct StoredValue {
-    bool exists = false;
-    DWORD type = REG_NONE;
-    std::string text;
-};
+// Sets a value from "<type> <UTF-8 text>", stored as UTF-16 with a NUL, or
+// deletes it for "none".
+inline void SetValue(const wchar_t* keyPath, const wchar_t* name, const std::string& value) {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name);
+    size_t text = value.find(' ') + 1;
+    std::wstring data(value.size() + 1, L'\0');
+    data.resize(MultiByteToWideChar(CP_UTF8, 0, &value[text], static_cast<int>(value.size() - text),
+                                    &data[0], static_cast<int>(data.size())) +
+                1);
+    if (value != "none")
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name, stoul(value), data.data(),
+                        static_cast<DWORD>(data.size() * 2));
+}
 
-// Each test starts from an empty installation in a directory of its own,
-// holding qvuninst.exe and, unless told otherwise, the stub uninst.exe; it
-// puts back the environment values, the batch file and the Windows version
-// it changed.
-class ProgramTest : public ::testing::Test {
-  protected:
-    void SetUp() override;
-    void TearDown() override;
+// Registration from scratch: FilePath (none when absent) and the components.
+inline void Install(const std::vector<Component>& components,
+                    const std::optional<std::string>& dir = "C:\\PROD") {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik");
+    for (const Component& c : components)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE,
+                        "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components", c.name.c_str(),
+                        c.type, c.file.data(),
+                        static_cast<DWORD>(c.file.size() + (c.type == REG_SZ)));
+    if (dir)
+        SetValue(L"SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion", L"FilePath", "1 " + *dir);
+}
 
-    // Removes the stub uninstaller, so that no "uninst.exe" can be found.
-    void RemoveUninstaller();
+// Sets Path, CLASSPATH and c:\autoexec.bat as Snapshot() describes them.
+inline void SetEnvironment(const std::string& path, const std::string& classPath,
+                           const std::string& autoexec) {
+    const wchar_t key[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    SetValue(key, L"Path", path);
+    SetValue(key, L"CLASSPATH", classPath);
+    DeleteFileA("c:\\autoexec.bat");
+    FILE* file = autoexec == "none" ? NULL : fopen("c:\\autoexec.bat", "wb");
+    if (file != NULL)
+        fwrite(autoexec.data(), 1, autoexec.size(), file), fclose(file);
+}
 
-    // Runs qvuninst.exe with the given tail (nothing after the program name
-    // when empty) and returns its exit code; fails the test and ends the
-    // program when it has not ended within timeoutMs.
-    DWORD Run(const std::string& tail, DWORD timeoutMs = 30000);
-    // Starts qvuninst.exe with the tail and returns its process, to be ended
-    // with Finish.
-    PROCESS_INFORMATION Start(const std::string& tail);
-    // Starts qvuninst.exe with a whole command line of the caller's.
-    PROCESS_INFORMATION StartCommandLine(std::string commandLine);
-    DWORD Finish(PROCESS_INFORMATION& process, DWORD timeoutMs = 30000);
+inline std::string Described(const std::string& path, const std::string& classPath,
+                             const std::string& autoexec) {
+    return "Path " + path + "\nCLASSPATH " + classPath + "\nautoexec " + autoexec;
+}
 
-    // The stub's records of this test, in the order it was started.
-    std::vector<Invocation> Record();
+// The Windows version Wine reports to qvuninst.exe: win95 ... win10.
+inline void ReportWindows(const char* version) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version",
+                    REG_SZ, version, static_cast<DWORD>(strlen(version) + 1));
+}
 
-    // Makes the program report the Windows 95/98 family: Wine's "win98", or
-    // the matrix version when that is of the family.
-    void ReportWindows98();
+// Puts qvuninst.exe and, unless told otherwise, the stub uninst.exe into the
+// program directory, and empties the stub's record.
+inline void PrepareProgram(bool withUninstaller = true) {
+    char path[MAX_PATH];
+    std::string build(path, GetModuleFileNameA(NULL, path, sizeof path));
+    build.erase(build.rfind('\\') + 1);
+    CreateDirectoryA(kProgramDir, NULL);
+    for (const char* name : {"qvuninst.exe", "uninst.exe"})
+        CopyFileA((build + name).c_str(), (kProgramDir + std::string(name)).c_str(), FALSE);
+    if (!withUninstaller)
+        DeleteFileA((kProgramDir + std::string("uninst.exe")).c_str());
+    SetEnvironmentVariableA("QVTEST_RECORD", "C:\\record.txt");
+    DeleteFileA("C:\\record.txt");
+}
 
-    std::string dir_;         // the test's directory, with a trailing backslash
-    std::string programPath_; // dir_ + "qvuninst.exe"
-    std::string recordPath_;
+// Starts the program with this text after its quoted name.
+inline PROCESS_INFORMATION StartProgram(const std::string& tail) {
+    std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program = {};
+    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, kProgramDir,
+                               &startup, &program))
+        << commandLine;
+    return program;
+}
 
-  private:
-    StoredValue savedPath_, savedClassPath_;
-    std::string savedBatch_;
-    bool batchExisted_ = false;
-};
+// Its exit code; fails the test and ends it when it runs past the deadline.
+inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
+    DWORD exitCode = ~0u;
+    if (WaitForSingleObject(program.hProcess, 30000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "qvuninst.exe still runs after 30 s";
+        TerminateProcess(program.hProcess, exitCode);
+    }
+    WaitForSingleObject(program.hProcess, 5000);
+    GetExitCodeProcess(program.hProcess, &exitCode);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    program = {};
+    return exitCode;
+}
 
-// The Windows version the program is made to report in this run, from
-// QV_WINDOWS_VERSION (Wine's names: win95 ... win10); null for Wine's own.
-const char* MatrixVersion();
-// Whether that version is of the 95/98 family.
-bool MatrixIsWindows9x();
-bool MatrixIsWindowsNt();
+// One start of the stub uninstaller: its record by key (start, pid,
+// cmdline, seen, component, end).
+typedef std::map<std::string, std::string> Call;
 
-// The product's registry data.
-void ResetInstallation();
-void RegisterComponent(const std::string& name, const std::string& file);
-void SetInstallDirectory(const std::string& dir);
+inline std::vector<Call> RecordedCalls() {
+    std::vector<Call> calls;
+    std::istringstream record(FileBytes("C:\\record.txt"));
+    for (std::string key, value; record >> key && std::getline(record, value);) {
+        if (key == "start")
+            calls.emplace_back();
+        for (size_t i = 1; key == "seen" && i < value.size(); i += 2)
+            calls.back()[key] += static_cast<char>(stoi(value.substr(i, 2), nullptr, 16));
+        if (!calls.empty() && key != "seen")
+            calls.back()[key] = value.substr(1);
+    }
+    return calls;
+}
 
-// The machine-wide environment values and raw registry values.
-StoredValue GetValue(HKEY root, const char* keyPath, const std::string& name);
-void SetValue(HKEY root, const char* keyPath, const std::string& name, DWORD type,
-              const std::string& data, bool withNul = true);
-void DeleteValue(HKEY root, const char* keyPath, const std::string& name);
-StoredValue GetEnvironment(const std::string& name);
-void SetEnvironment(const std::string& name, DWORD type, const std::string& text);
-void DeleteEnvironment(const std::string& name);
+// The calls were the uninstallers of these component files, in this order,
+// each started after the one before it had ended, and all ended by then.
+inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call> calls,
+                        unsigned long long by) {
+    std::vector<std::string> expected, called;
+    for (const std::string& file : files)
+        expected.push_back("uninst.exe -a -f\"" + file + "\"");
+    unsigned long long previous = 0;
+    for (Call& call : calls) {
+        called.push_back(call["cmdline"]);
+        EXPECT_LE(previous, stoull(call["start"])) << call["cmdline"] << " started too soon";
+        previous = stoull("0" + call["end"]);
+    }
+    EXPECT_EQ(expected, called);
+    EXPECT_TRUE((previous != 0 && previous <= by) || calls.empty())
+        << "the program did not wait for its last uninstaller";
+}
 
-// Whole files, byte for byte.
-bool ReadWholeFile(const std::string& path, std::string* content);
-void WriteWholeFile(const std::string& path, const std::string& content);
+// Polls until condition holds; false after timeoutMs.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
+    for (ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(5)) {
+        if (GetTickCount64() > deadline)
+            return false;
+    }
+    return true;
+}
 
-// Bytes from the stub's hexadecimal record of the batch file.
-std::string FromHex(const std::string& hex);
+inline std::string TextOf(HWND window) {
+    char text[1024];
+    return std::string(text, GetWindowTextA(window, text, sizeof text));
+}
 
-// The directory of the running test program, with a trailing backslash;
-// qvuninst.exe and uninst.exe are built beside it.
-std::string BuildDirectory();
+// A visible top-level window of the process of that class and title (any
+// when null); waits up to waitMs for one.
+inline HWND FindWindowOf(DWORD processId, const char* className, const char* title,
+                         DWORD waitMs = 15000) {
+    HWND found = NULL;
+    WaitFor(
+        [&] {
+            for (found = FindWindowExA(NULL, NULL, className, title); found != NULL;
+                 found = FindWindowExA(NULL, found, className, title)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(found, &owner);
+                if (owner == processId && IsWindowVisible(found))
+                    return true;
+            }
+            return false;
+        },
+        waitMs);
+    return found;
+}
+
+// The list box's items, in the ANSI code page. Read wide: Wine leaves the
+// text of another process's list box wide for the ANSI call.
+inline std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
+        wchar_t wide[1024];
+        char text[1024];
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXT, i, (LPARAM)wide));
+        items.emplace_back(
+            text, WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof text, NULL, NULL));
+    }
+    return items;
+}

@@ -1,0 +1,121 @@
+// The entry cut, the 95/98 batch-file rewrite and the UTF-16 conversion of
+// the environment cleanup.
+#include "environment/entry_removal.h"
+#include "environment/wide_text.h"
+#include "memory_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::string_literals;
+
+namespace {
+
+TEST(RemoveFirstOccurrence, CutsTheFirstEntryAsWrittenOrElseInUpperCase) {
+    const std::string dir = "C:\\" + std::string(252, 'd');
+    const std::string longest = dir + "\\wkdocs\\wkdocs.zip;" + dir + "\\wkdocs\\aqvxsg.zip;";
+    const std::string rows[][3] = {
+        {"C:\\A;C:\\P\\BIN;C:\\P\\BIN;", "C:\\P\\BIN;", "C:\\A;C:\\P\\BIN;"},
+        {"C:\\A;C:\\P\\BIN", "C:\\P\\BIN;", "C:\\A;C:\\P\\BIN"},
+        {"C:\\A;c:\\p\\Bin;C:\\P\\BIN;", "c:\\p\\bin;", "C:\\A;c:\\p\\Bin;"},
+        {"C:\\P\\BIN;c:\\p\\BIN;", "c:\\p\\BIN;", "C:\\P\\BIN;"},
+        {"C:\\\xE9\\BIN;", "c:\\\xC9\\bin;", "C:\\\xE9\\BIN;"}, // only a-z are case-mapped
+        {"A;" + longest + "B", longest, "A;B"},
+        {"A;" + longest.substr(0, 547), longest, "A;" + longest.substr(0, 547)},
+        {"C:\\A;", "", "C:\\A;"},
+        {"", "C:\\P\\BIN;", ""},
+    };
+    for (const auto& row : rows) {
+        std::string text = row[0];
+        bool cut = RemoveFirstOccurrence(&text[0], row[1].c_str());
+        EXPECT_EQ(row[2], text.c_str()) << row[0] << " less " << row[1];
+        EXPECT_EQ(row[2] != row[0], cut) << row[0] << " less " << row[1];
+    }
+}
+
+const std::string kLine = "SET PATH=C:\\PROD\\BIN;\"%PATH%\"", kCut = "SET PATH=\"%PATH%\"";
+
+TEST(BatchRewrite, CutsTheDirectoryFromEveryLineThatStartsWithThePathLine) {
+    std::string bytes, dir = "C:\\" + std::string(252, 'd');
+    for (int i = 0; i < 512; ++i)
+        bytes += static_cast<char>(i);
+    const std::string rows[][4] = {
+        {"@ECHO OFF\r\n" + kLine + "\r\nset path=c:\\prod\\bin;\"%path%\";X\n" + kLine,
+         "@ECHO OFF\r\n" + kCut + "\r\nset path=\"%path%\";X\n" + kCut, "3"},
+        {" " + kLine + "\nSET PATH=C:\\PROD\\BIN;%PATH%\n" + kLine.substr(0, 28), "", "0"},
+        {"A\0\x1A\r\n"s + kLine + "\0\n\x1A"s, "A\0\x1A\r\n"s + kCut + "\0\n\x1A"s, "1"},
+        {bytes, "", "0"},
+        // Only the true start of a line counts, however long the line.
+        {std::string(9999, 'x') + kLine + "\n" + std::string(9999, 'x') + "\n" + kLine,
+         std::string(9999, 'x') + kLine + "\n" + std::string(9999, 'x') + "\n" + kCut, "1"},
+        {kLine + std::string(20000, 'y'), kCut + std::string(20000, 'y'), "1"},
+        {"SET PATH=" + dir + "\\BIN;\"%PATH%\"\r\n", kCut + "\r\n", "1", dir},
+    };
+    for (const auto& row : rows) {
+        MemoryFiles files{row[0]};
+        size_t changed = 99;
+        EXPECT_TRUE(files.Rewrite(row[3].empty() ? "C:\\PROD" : row[3].c_str(), &changed));
+        EXPECT_EQ(row[1].empty() ? row[0] : row[1], files.out);
+        EXPECT_EQ(row[2], std::to_string(changed)) << row[0].substr(0, 80);
+    }
+}
+
+TEST(BatchRewrite, PathLinesAcrossBlockEndsAndShortReadsAreCutLikeAnyOther) {
+    std::string before, after;
+    for (int i = 0; i < 3000; ++i) {
+        std::string filler(i * 7 % 200, 'f');
+        before += kLine + filler + "\r\n" + filler + "\n";
+        after += kCut + filler + "\r\n" + filler + "\n";
+    }
+    // Path lines that start 29 and 10 bytes before a block ends, and right at it.
+    for (size_t offset : {29, 10, 0}) {
+        size_t start = (before.size() / kBatchBlockSize + 2) * kBatchBlockSize - offset;
+        std::string pad(start - before.size() - 1, 'g');
+        before += pad + "\n" + kLine + "\n" + std::string(70000, 'y') + "\n";
+        after += pad + "\n" + kCut + "\n" + std::string(70000, 'y') + "\n";
+    }
+    for (size_t chunk : {kBatchBlockSize, size_t(4097), size_t(1)}) {
+        MemoryFiles files{before};
+        files.chunk = chunk;
+        size_t changed = 0;
+        EXPECT_TRUE(files.Rewrite("C:\\PROD", &changed));
+        EXPECT_TRUE(after == files.out) << "reading " << chunk << " bytes at a time";
+        EXPECT_EQ(3003u, changed);
+    }
+}
+
+TEST(BatchRewrite, ReportsReadAndWriteErrorsAndRefusesAnEmptyOrTooLongDirectory) {
+    const size_t kNever = ~size_t(0), kBlock = kBatchBlockSize;
+    const std::string dir256(256, 'd');
+    const struct {
+        size_t readErrorAt, writeLimit;
+        const char* dir;
+    } rows[] = {{0, kNever, "C:\\PROD"}, {kBlock, kNever, "C:\\PROD"},
+                {kNever, 0, "C:\\PROD"}, {kNever, kBlock + 9, "C:\\PROD"},
+                {kNever, kNever, ""},    {kNever, kNever, dir256.c_str()}};
+    for (const auto& row : rows) {
+        MemoryFiles files{std::string(150000, 'x') + "\n" + kLine};
+        files.readErrorAt = row.readErrorAt;
+        files.writeLimit = row.writeLimit;
+        size_t changed;
+        EXPECT_FALSE(files.Rewrite(row.dir, &changed)) << row.readErrorAt << " " << row.writeLimit;
+    }
+}
+
+TEST(WideText, EveryUnitComesBackAndWhatDoesNotFitIsRefused) {
+    for (std::u16string text :
+         {u""s, u"C:\\Données\\日本;C:\\B"s, u"\xD800 \xDC00\xFFFF"s, u"😀"s}) {
+        char bytes[64];
+        char16_t back[32];
+        EXPECT_LE(0, WideToBytes(text.data(), text.size(), bytes, sizeof bytes));
+        EXPECT_EQ(static_cast<long>(text.size()), BytesToWide(bytes, back, 32));
+        EXPECT_TRUE(text == back) << bytes;
+    }
+    char small[6] = "x";
+    char16_t wide[3] = u"x";
+    EXPECT_EQ(-1, WideToBytes(u"日本", 2, small, sizeof small));
+    EXPECT_EQ(-1, BytesToWide("abc", wide, 3));
+    EXPECT_EQ(-1, BytesToWide("\xFF", wide, 3));
+    EXPECT_EQ('\0', small[0] | wide[0]);
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+// Silent removals by the real qvuninst.exe, a row each: the machine before,
+// the Windows version it reports, the tail; then the uninstaller calls, the
+// environment the last of them saw and the one left after, and the log.
+#include "harness.h"
+
+#include <regex>
+
+using namespace std::string_literals;
+
+namespace {
+
+// A value as Snapshot() describes it, before the run and after it (the same
+// when empty).
+struct Change {
+    std::string before = "none", after = "";
+};
+
+// The machine before, the program's tail (after its quoted name), and what
+// must follow: the files of the uninstallers called, in order, and the log's
+// lines in order, each as pieces split at '*'.
+struct Row {
+    Row(const char* guards, const char* windows, Change path, Change classPath,
+        Change autoexec = {}, std::optional<std::string> dir = "C:\\PROD",
+        std::vector<Component> installed = {kBase}, std::string tail = " -c ClientBase",
+        std::vector<std::string> files = {kBase.file}, bool uninstaller = true, int exitCode = 0,
+        std::string logFile = "", std::vector<std::string> log = {})
+        : guards(guards), windows(windows), path(path), classPath(classPath), autoexec(autoexec),
+          dir(dir), installed(installed), tail(tail), files(files), uninstaller(uninstaller),
+          exitCode(exitCode), logFile(logFile), log(log) {}
+    const char *guards, *windows;
+    Change path, classPath, autoexec;
+    std::optional<std::string> dir;
+    std::vector<Component> installed;
+    std::string tail;
+    std::vector<std::string> files;
+    bool uninstaller;
+    int exitCode; // the stub's
+    std::string logFile;
+    std::vector<std::string> log;
+};
+
+const std::string kArchives = "C:\\PROD\\wkdocs\\wkdocs.zip;C:\\PROD\\wkdocs\\aqvxsg.zip;";
+const std::string kLine = "SET PATH=C:\\PROD\\BIN;\"%PATH%\"", kCut = "SET PATH=\"%PATH%\"";
+const std::string kLongDir = "C:\\" + std::string(252, 'd');
+
+const Row kRows[] = {
+    // Tokens and what they start.
+    Row("TokensRunFromLastToFirstEachAfterTheOneBeforeEndedWithBlanksPassedWhole", "win98", {}, {},
+        {}, "C:\\PROD", {kAlpha, {"My Part", "C:\\Program Files\\Q\\My Part.isu"}, kBase},
+        " -c Alpha -c My Part \t", {"C:\\Program Files\\Q\\My Part.isu", kAlpha.file}),
+    Row("TheTailMayTouchTheQuotedNameAndAnyTwoCharactersFollowTheDash", "nt40", {}, {}, {},
+        "C:\\PROD", {kAlpha}, "-xyAlpha", {kAlpha.file}),
+    Row("NamesOrFilesThatCannotBeReadGiveAnEmptyFile", "winme", {}, {}, {}, "C:\\PROD",
+        {kAlpha,
+         {"Fits", std::string(255, 'f')},
+         {"TooLong", std::string(256, 'f')},
+         {"Raw", std::string(256, 'r'), REG_BINARY},
+         {"Bare", "C:\\Q\\b", REG_BINARY}},
+        " -c  Alpha -c " + std::string(600, 'N') + " -c TooLong -c Fits -c Raw -c Bare",
+        {"C:\\Q\\b", "", std::string(255, 'f'), "", "", ""}),
+    Row("OnlyTheExactNameClientBaseCleans", "win2k", {"1 C:\\PROD\\BIN;"},
+        {"1 C:\\PROD\\java\\lib;"}, {}, "C:\\PROD", {kAlpha, kBase},
+        " -c Alpha -c Client\255Base -c CLIENTBASE", {kBase.file, "", kAlpha.file}),
+    // The cleanup on the NT family.
+    Row("CutsEachEntryOnceBeforeTheBaseUninstallerAndStoresPathExpandable", "winxp",
+        {"1 %SystemRoot%;C:\\PROD\\BIN;C:\\B;C:\\PROD\\BIN;",
+         "2 %SystemRoot%;C:\\B;C:\\PROD\\BIN;"},
+        {"2 %J%\\lib;" + kArchives + "C:\\PROD\\java\\lib;.", "2 %J%\\lib;."}),
+    Row("CharactersOutsideTheCodePageSurviveInTheDirectoryAndTheValues", "win10",
+        {"1 C:\\Ελλάδα;C:\\Données\\日本\\BIN;C:\\B😀", "2 C:\\Ελλάδα;C:\\B😀"},
+        {"1 C:\\Ελλάδα\\x.jar;C:\\Données\\日本\\java\\lib;", "1 C:\\Ελλάδα\\x.jar;"}, {},
+        "C:\\Données\\日本"),
+    Row("UncutValuesAreNotWrittenAndACutClasspathStaysRegSz", "nt40", {"1 C:\\A;C:\\PROD\\BIN"},
+        {"1 C:\\PROD\\wkdocs\\aqvxsg.zip;C:\\PROD\\java\\lib;", "1 C:\\PROD\\wkdocs\\aqvxsg.zip;"}),
+    Row("BinaryAndNumberValuesAreLeftAlone", "winxp", {"3 C:\\PROD\\BIN;"},
+        {"4 C:\\PROD\\java\\lib;"}),
+    Row("MultiStringsAndTextAfterANulAreLeftAlone", "win2k", {"1 C:\\PROD\\BIN;\0C:\\PROD\\BIN;"s},
+        {"7 X;C:\\PROD\\java\\lib;Y\0Z\0"s}),
+    Row("EntriesMatchAsWrittenOrInUpperCaseOnly", "win2k",
+        {"2 C:\\A;C:\\PROD\\BIN;c:\\Prod\\bin;", "2 C:\\A;c:\\Prod\\bin;"},
+        {"1 c:\\prod\\java\\LIB;C:\\PROD\\JAVA\\LIB;", "1 c:\\prod\\java\\LIB;"}, {}, "c:\\prod"),
+    Row("ValuesOfMoreThan511CharactersAreLeftAlone", "win10",
+        {"2 C:\\PROD\\BIN;日本" + std::string(497, 'p'), "2 日本" + std::string(497, 'p')},
+        {"1 C:\\PROD\\java\\lib;" + std::string(495, 'c')}),
+    Row("ADirectoryOf255CharactersIsCutWhole", "nt40", {"1 A;" + kLongDir + "\\BIN;B", "2 A;B"},
+        {"1 A;" + kLongDir + "\\java\\lib;B", "1 A;B"}, {}, kLongDir),
+    Row("ADirectoryTooLongToReadCutsNothing", "win7", {"1 A;" + kLongDir + "\\BIN;B"}, {}, {},
+        kLongDir + "x"),
+    Row("NoInstallDirectoryCutsNothing", "winxp", {"1 \\BIN;C:\\B"},
+        {"1 \\wkdocs\\wkdocs.zip;\\wkdocs\\aqvxsg.zip;\\java\\lib;"}, {}, std::nullopt),
+    // The cleanup on the 95/98 family: Path lives in c:\autoexec.bat.
+    Row("On98EveryPathLineOfAutoexecLosesTheDirectoryAndClasspathIsCut", "win98",
+        {"1 C:\\A;C:\\PROD\\BIN;C:\\B"}, {"1 X;" + kArchives + "C:\\PROD\\java\\lib;Y", "1 X;Y"},
+        {"@ECHO OFF\r\n" + kLine + "\r\nset path=c:\\prod\\bin;\"%path%\";D:\\T\r\n  " + kLine +
+             "\r\nSET PATH=C:\\PROD\\BIN;%PATH%\r\n",
+         "@ECHO OFF\r\n" + kCut + "\r\nset path=\"%path%\";D:\\T\r\n  " + kLine +
+             "\r\nSET PATH=C:\\PROD\\BIN;%PATH%\r\n"}),
+    Row("On95EveryOtherByteOfAutoexecPassesThrough", "win95", {}, {},
+        {"REM \0\x1A\xFF\r\n"s + kLine + "\0"s + std::string(12000, 'x') + kLine + "\n" + kLine,
+         "REM \0\x1A\xFF\r\n"s + kCut + "\0"s + std::string(12000, 'x') + kLine + "\n" + kCut}),
+    Row("OnMeNoAutoexecIsCreated", "winme", {},
+        {"2 C:\\PROD\\java\\lib;%CLASSPATH%", "2 %CLASSPATH%"}),
+    Row("On98AnEmptyInstallDirectoryCutsNothing", "win98", {}, {"1 \\java\\lib;X"},
+        {"SET PATH=\\BIN;\"%PATH%\"\r\n"}, ""),
+    // The removal log.
+    Row("TheLogTellsEachCallItsExitCodeAndTheCutsOnNt", "winxp",
+        {"2 C:\\A;C:\\PROD\\BIN;", "2 C:\\A;"}, {"4 x"}, {}, "C:\\PROD", {kAlpha, kBase},
+        " -c ClientBase -c Alpha", {kAlpha.file, kBase.file}, true, 3, "C:\\qv log.txt",
+        {"silent*-c ClientBase -c Alpha*NT", "\"Alpha\"*uninst.exe -a -f\"C:\\Q\\alpha.isu\"",
+         "\"Alpha\"*exit code 3", "Path*C:\\PROD\\BIN;", "CLASSPATH*not*text",
+         "\"ClientBase\"*exit code 3", "exit code 0"}),
+    Row("TheLogTellsAMissingUninstallerAndTheChangedLinesOn98", "win98", {}, {},
+        {kLine + "\r\nREM\r\n" + kLine, kCut + "\r\nREM\r\n" + kCut}, "C:\\PROD", {kBase},
+        " -c ClientBase", {}, false, 0, "C:\\qv log.txt",
+        {"silent*95/98", "autoexec.bat*2 lines", "\"ClientBase\"*could not be started*2",
+         "exit code 0"}),
+    Row("ALogThatCannotBeWrittenChangesNothing", "win10", {"2 C:\\PROD\\BIN;C:\\B", "2 C:\\B"}, {},
+        {}, "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "C:\\no dir\\log.txt"),
+};
+
+// Whether line holds the pieces of pattern, split at '*', in this order.
+bool Matches(const std::string& line, const std::string& pattern) {
+    size_t at = 0;
+    for (size_t start = 0, star; start <= pattern.size(); start = star + 1) {
+        star = std::min(pattern.find('*', start), pattern.size());
+        if ((at = line.find(pattern.substr(start, star - start), at)) == std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+class SilentRemoval : public ::testing::TestWithParam<Row> {};
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.guards;
+}
+
+TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
+    const Row& row = GetParam();
+    PrepareProgram(row.uninstaller);
+    Install(row.installed, row.dir);
+    SetEnvironment(row.path.before, row.classPath.before, row.autoexec.before);
+    ReportWindows(row.windows);
+    // Each uninstaller runs a while: one started too soon would overlap.
+    SetEnvironmentVariableA("QVTEST_SLEEP_MS", "100");
+    SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
+    SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
+    DeleteFileA(row.logFile.c_str());
+    PROCESS_INFORMATION program = StartProgram(row.tail);
+    EXPECT_EQ(0u, FinishProgram(program));
+
+    std::vector<Call> calls = RecordedCalls();
+    ExpectCalls(row.files, calls, Now());
+    auto after = [](const Change& c) { return c.after.empty() ? c.before : c.after; };
+    std::string expected = Described(after(row.path), after(row.classPath), after(row.autoexec));
+    EXPECT_EQ(expected, calls.empty() ? expected : calls.back()["seen"]) << "by the last call";
+    EXPECT_EQ(expected, Snapshot());
+    EXPECT_EQ("none", FileBytes("c:\\aut0exec.qvs"));
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((kProgramDir + "*"s).c_str(), &found);
+    int entries = 1;
+    while (FindNextFileA(search, &found))
+        ++entries;
+    FindClose(search);
+    EXPECT_EQ(row.uninstaller ? 4 : 3, entries) << "a file appeared beside the program";
+
+    std::string log = FileBytes(row.logFile), line;
+    std::istringstream lines(log);
+    for (const std::string& pattern : row.log) {
+        bool seen = false;
+        while (!seen && std::getline(lines, line))
+            seen = Matches(line, pattern);
+        EXPECT_TRUE(seen) << "no line " << pattern << " in this order in the log:\n" << log;
+    }
+    std::regex stamped("(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [^\r\n]*\r\n)+");
+    EXPECT_TRUE(row.log.empty() || std::regex_match(log, stamped)) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(, SilentRemoval, ::testing::ValuesIn(kRows),
+                         [](const ::testing::TestParamInfo<Row>& row) { return row.param.guards; });
+
+} // namespace
