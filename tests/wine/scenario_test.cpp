@@ -180,3 +180,21 @@ INSTANTIATE_TEST_SUITE_P(, SilentRemoval, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<Row>& row) { return row.param.guards; });
 
 } // namespace
+
+namespace {
+
+// A rewrite that cannot be completed (here: a directory stands where the
+// temporary file goes) must not replace c:\autoexec.bat.
+TEST(BatchFile, IsLeftAsItWasWhenItsNewCopyCannotBeWritten) {
+    PrepareProgram(true);
+    Install({kBase}, "C:\\PROD");
+    SetEnvironment("none", "none", kLine + "\r\n");
+    ReportWindows("win98");
+    CreateDirectoryA("c:\\aut0exec.qvs", NULL);
+    PROCESS_INFORMATION program = StartProgram(" -c ClientBase");
+    EXPECT_EQ(0u, FinishProgram(program));
+    RemoveDirectoryA("c:\\aut0exec.qvs");
+    EXPECT_EQ(Described("none", "none", kLine + "\r\n"), Snapshot());
+}
+
+} // namespace
