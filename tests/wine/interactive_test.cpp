@@ -7,6 +7,21 @@ namespace {
 const int kList = 1000, kCancel = 1003, kRemove = 1004, kProgressName = 1008;
 const int kMessageText = 0xFFFF; // the text of a message box
 
+// When the program g_program created its splash window [0] and its first
+// dialog [1], by its own clock.
+DWORD g_program, g_created[2];
+
+void CALLBACK OnCreate(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD ms) {
+    char name[16] = "";
+    DWORD process = 0;
+    GetClassNameA(window, name, sizeof name);
+    GetWindowThreadProcessId(window, &process);
+    bool dialog = strcmp(name, "#32770") == 0;
+    if (object == OBJID_WINDOW && process == g_program && (dialog || !strcmp(name, "uninstal")) &&
+        !g_created[dialog])
+        g_created[dialog] = ms;
+}
+
 class Interactive : public ::testing::Test {
   protected:
     void TearDown() override {
@@ -57,16 +72,19 @@ class Interactive : public ::testing::Test {
 // 256-character name ends the list.
 TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExactlyClientBase) {
     const std::string y255(255, 'Y'), y256(256, 'Y');
+    MSG message; // the events come through this thread's message queue
+    PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, OnCreate,
+                                         0, 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_TRUE(
         Start("win95",
               {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}}));
-    unsigned long long opened = Now();
-    FILETIME start, unused;
-    GetProcessTimes(program_.hProcess, &start, &unused, &unused, &unused);
-    EXPECT_GE(opened,
-              (static_cast<unsigned long long>(start.dwHighDateTime) << 32 | start.dwLowDateTime) +
-                  5000000)
-        << "the dialog opened less than 500 ms after the start";
+    g_program = program_.dwProcessId;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    UnhookWinEvent(hook);
+    EXPECT_GE(g_created[1] - g_created[0], 495u) << "the dialog opened too soon";
+    EXPECT_LT(g_created[1] - g_created[0], 3000u) << "the dialog opened too late";
     EXPECT_EQ(FindWindowOf(program_.dwProcessId, "uninstal", "Quorvane Client Uninstall"),
               GetWindow(dialog_, GW_OWNER));
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Client\255Base", y255}), ListItems(list_));
