@@ -105,10 +105,9 @@ inline PROCESS_INFORMATION StartProgram(const std::string& tail) {
 // Its exit code; fails the test and ends it when it runs past the deadline.
 inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
     DWORD exitCode = ~0u;
-    if (WaitForSingleObject(program.hProcess, 30000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "qvuninst.exe still runs after 30 s";
-        TerminateProcess(program.hProcess, exitCode);
-    }
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, 30000))
+        << "qvuninst.exe still runs after 30 s";
+    TerminateProcess(program.hProcess, exitCode);
     WaitForSingleObject(program.hProcess, 5000);
     GetExitCodeProcess(program.hProcess, &exitCode);
     CloseHandle(program.hThread);
