@@ -24,10 +24,10 @@ struct Row {
         Change autoexec = {}, std::optional<std::string> dir = "C:\\PROD",
         std::vector<Component> installed = {kBase}, std::string tail = " -c ClientBase",
         std::vector<std::string> files = {kBase.file}, bool uninstaller = true, int exitCode = 0,
-        std::string logFile = "", std::vector<std::string> log = {})
+        std::string logFile = "", std::vector<std::string> log = {}, bool blocked = false)
         : guards(guards), windows(windows), path(path), classPath(classPath), autoexec(autoexec),
           dir(dir), installed(installed), tail(tail), files(files), uninstaller(uninstaller),
-          exitCode(exitCode), logFile(logFile), log(log) {}
+          exitCode(exitCode), logFile(logFile), log(log), blocked(blocked) {}
     const char *guards, *windows;
     Change path, classPath, autoexec;
     std::optional<std::string> dir;
@@ -38,6 +38,7 @@ struct Row {
     int exitCode; // the stub's
     std::string logFile;
     std::vector<std::string> log;
+    bool blocked; // a directory stands where c:\aut0exec.qvs goes
 };
 
 const std::string kArchives = "C:\\PROD\\wkdocs\\wkdocs.zip;C:\\PROD\\wkdocs\\aqvxsg.zip;";
@@ -99,6 +100,8 @@ const Row kRows[] = {
     Row("On95EveryOtherByteOfAutoexecPassesThrough", "win95", {}, {},
         {"REM \0\x1A\xFF\r\n"s + kLine + "\0"s + std::string(12000, 'x') + kLine + "\n" + kLine,
          "REM \0\x1A\xFF\r\n"s + kCut + "\0"s + std::string(12000, 'x') + kLine + "\n" + kCut}),
+    Row("On98AutoexecStaysWholeWhenItsNewCopyCannotBeMade", "win98", {}, {}, {kLine + "\r\n"},
+        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "", {}, true),
     Row("OnMeNoAutoexecIsCreated", "winme", {},
         {"2 C:\\PROD\\java\\lib;%CLASSPATH%", "2 %CLASSPATH%"}),
     Row("On98AnEmptyInstallDirectoryCutsNothing", "win98", {}, {"1 \\java\\lib;X"},
@@ -147,8 +150,11 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
     SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
     DeleteFileA(row.logFile.c_str());
+    if (row.blocked)
+        CreateDirectoryA("c:\\aut0exec.qvs", NULL);
     PROCESS_INFORMATION program = StartProgram(row.tail);
     EXPECT_EQ(0u, FinishProgram(program));
+    RemoveDirectoryA("c:\\aut0exec.qvs");
 
     std::vector<Call> calls = RecordedCalls();
     ExpectCalls(row.files, calls, Now());
@@ -174,23 +180,5 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
 
 INSTANTIATE_TEST_SUITE_P(, SilentRemoval, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<Row>& row) { return row.param.guards; });
-
-} // namespace
-
-namespace {
-
-// A rewrite that cannot be completed (here: a directory stands where the
-// temporary file goes) must not replace c:\autoexec.bat.
-TEST(BatchFile, IsLeftAsItWasWhenItsNewCopyCannotBeWritten) {
-    PrepareProgram(true);
-    Install({kBase}, "C:\\PROD");
-    SetEnvironment("none", "none", kLine + "\r\n");
-    ReportWindows("win98");
-    CreateDirectoryA("c:\\aut0exec.qvs", NULL);
-    PROCESS_INFORMATION program = StartProgram(" -c ClientBase");
-    EXPECT_EQ(0u, FinishProgram(program));
-    RemoveDirectoryA("c:\\aut0exec.qvs");
-    EXPECT_EQ(Described("none", "none", kLine + "\r\n"), Snapshot());
-}
 
 } // namespace
