@@ -13,13 +13,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # does not have (memset and memcpy excepted: startup/memory_routines.cpp).
 set(QV_PROGRAM_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections -fno-tree-loop-distribute-patterns)
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    list(APPEND QV_PROGRAM_FLAGS -march=i386)
-    set(QV_ENTRY _ProgramEntry@0)
-else()
-    # The 64-bit twin for the Wine tests on machines without 32-bit code.
-    set(QV_ENTRY ProgramEntry)
-endif()
+list(APPEND QV_PROGRAM_FLAGS -march=i386)
 target_compile_options(qvcore PRIVATE ${QV_PROGRAM_FLAGS})
 
 # The Win32 layer, shared by the program and the tests that drive its pieces.
@@ -42,7 +36,7 @@ target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
 add_executable(qvuninst WIN32 startup/main.cpp startup/memory_routines.cpp resources/qvuninst.rc)
 target_compile_options(qvuninst PRIVATE ${QV_PROGRAM_FLAGS})
 target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections -nostdlib -nostartfiles
-    -Wl,-e,${QV_ENTRY})
+    -Wl,-e,_ProgramEntry@0)
 target_link_libraries(qvuninst PRIVATE qvwin32 qv_warnings kernel32 user32 gdi32 advapi32)
 set_target_properties(qvuninst PROPERTIES OUTPUT_NAME qvuninst)
 
