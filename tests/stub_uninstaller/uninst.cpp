@@ -5,14 +5,24 @@
 //   QVTEST_RECORD     file to append to: "start <time>", "pid <id>",
 //                     "cmdline <its command line>", "seen <Snapshot() in hex>",
 //                     then "component <value deleted>", "end <time>"
-//   QVTEST_SLEEP_MS   how long it runs first (default 0)
+//   QVTEST_SLEEP_MS   how long it runs first: the first call the first of
+//                     these blank-separated numbers, the next the next, the
+//                     last one for all calls after (default 0)
+//   QVTEST_GO         a semaphore it then waits for, when one of that name
+//                     exists (the test lets one uninstaller go at a time)
+//   QVTEST_WHOLE_KEY  when set, it deletes the whole Components key, as a
+//                     base uninstaller may, instead of its own value
 //   QVTEST_EXIT_CODE  its exit code (default 0)
 // A GUI program without windows, so that starting it shows nothing.
 #include "record.h"
 
 #include <stdlib.h>
 
+#include <sstream>
+
 namespace {
+
+const char kComponentsKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components";
 
 const char* Variable(const char* name) {
     const char* value = getenv(name);
@@ -30,18 +40,29 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string seen, commandLine = GetCommandLineA();
     for (unsigned char c : Snapshot())
         seen += "0123456789abcdef"[c >> 4], seen += "0123456789abcdef"[c & 15];
+    std::string record = FileBytes(Variable("QVTEST_RECORD"));
+    std::istringstream sleeps(Variable("QVTEST_SLEEP_MS"));
+    int calls = 0, sleepMs = 0;
+    for (size_t at = record.find("start "); at != std::string::npos;
+         at = record.find("start ", at + 1))
+        ++calls;
+    for (int call = 0, next; call <= calls && sleeps >> next; ++call)
+        sleepMs = next;
     Append("start " + std::to_string(Now()) + "\npid " + std::to_string(GetCurrentProcessId()) +
            "\ncmdline " + commandLine + "\nseen " + seen + "\n");
-    Sleep(atoi(Variable("QVTEST_SLEEP_MS")));
+    Sleep(sleepMs);
+    if (HANDLE go = OpenSemaphoreA(SYNCHRONIZE, FALSE, Variable("QVTEST_GO")))
+        WaitForSingleObject(go, 600000), CloseHandle(go);
 
     size_t at = commandLine.find("-f\"");
     std::string file = at == std::string::npos ? "" : commandLine.substr(at + 3);
     file.erase(std::min(file.find('"'), file.size()));
     std::string component;
     HKEY key;
-    if (!file.empty() &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components",
-                      0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+    if (*Variable("QVTEST_WHOLE_KEY") != '\0')
+        component = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kComponentsKey) == 0 ? "(the key)" : "";
+    else if (!file.empty() && RegOpenKeyExA(HKEY_LOCAL_MACHINE, kComponentsKey, 0, KEY_ALL_ACCESS,
+                                            &key) == ERROR_SUCCESS) {
         char name[1024], data[1024];
         LONG status = ERROR_SUCCESS;
         for (DWORD i = 0; component.empty() && status != ERROR_NO_MORE_ITEMS; ++i) {

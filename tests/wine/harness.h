@@ -7,6 +7,8 @@
 
 #include "tests/stub_uninstaller/record.h"
 
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -24,6 +26,21 @@ struct Component {
 const Component kAlpha{"Alpha", "C:\\Q\\alpha.isu"}, kBeta{"Beta", "C:\\Q\\beta.isu"},
     kGamma{"Gamma", "C:\\Q\\gamma.isu"}, kBase{"ClientBase", "C:\\Q\\base.isu"};
 const char kProgramDir[] = "C:\\qv test\\";
+
+// A deadline for what would otherwise hang: never a measurement, and four
+// times as long where 32-bit code runs emulated.
+inline DWORD Patience(DWORD ms) {
+    return getenv("QV_WINE_EMULATED") != NULL ? 4 * ms : ms;
+}
+
+// The stub's record, kept off drive C: (which a test may fill up): in the
+// directory of this test run, which cmake/wine-run names.
+inline std::string RecordPath() {
+    std::string path = std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/record.txt";
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
+    return path;
+}
 
 // Sets a value from "<type> <UTF-8 text>", stored as UTF-16 with a NUL, or
 // deletes it for "none".
@@ -86,17 +103,17 @@ inline void PrepareProgram(bool withUninstaller = true) {
         CopyFileA((build + name).c_str(), (kProgramDir + std::string(name)).c_str(), FALSE);
     if (!withUninstaller)
         DeleteFileA((kProgramDir + std::string("uninst.exe")).c_str());
-    SetEnvironmentVariableA("QVTEST_RECORD", "C:\\record.txt");
-    DeleteFileA("C:\\record.txt");
+    SetEnvironmentVariableA("QVTEST_RECORD", RecordPath().c_str());
+    DeleteFileA(RecordPath().c_str());
 }
 
 // Starts the program with this text after its quoted name.
-inline PROCESS_INFORMATION StartProgram(const std::string& tail) {
+inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0) {
     std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
-    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, kProgramDir,
+    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, flags, NULL, kProgramDir,
                                &startup, &program))
         << commandLine;
     return program;
@@ -105,8 +122,8 @@ inline PROCESS_INFORMATION StartProgram(const std::string& tail) {
 // Its exit code; fails the test and ends it when it runs past the deadline.
 inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
     DWORD exitCode = ~0u;
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, 30000))
-        << "qvuninst.exe still runs after 30 s";
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, Patience(30000)))
+        << "qvuninst.exe still runs after its deadline";
     TerminateProcess(program.hProcess, exitCode);
     WaitForSingleObject(program.hProcess, 5000);
     GetExitCodeProcess(program.hProcess, &exitCode);
@@ -122,7 +139,7 @@ typedef std::map<std::string, std::string> Call;
 
 inline std::vector<Call> RecordedCalls() {
     std::vector<Call> calls;
-    std::istringstream record(FileBytes("C:\\record.txt"));
+    std::istringstream record(FileBytes(RecordPath()));
     for (std::string key, value; record >> key && std::getline(record, value);) {
         if (key == "start")
             calls.emplace_back();
@@ -152,9 +169,9 @@ inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call>
         << "the program did not wait for its last uninstaller";
 }
 
-// Polls until condition holds; false after timeoutMs.
+// Polls until condition holds; false after timeoutMs (made patient).
 inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
-    for (ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(5)) {
+    for (ULONGLONG deadline = GetTickCount64() + Patience(timeoutMs); !condition(); Sleep(5)) {
         if (GetTickCount64() > deadline)
             return false;
     }

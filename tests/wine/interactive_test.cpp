@@ -7,19 +7,17 @@ namespace {
 const int kList = 1000, kCancel = 1003, kRemove = 1004, kProgressName = 1008;
 const int kMessageText = 0xFFFF; // the text of a message box
 
-// When the program g_program created its splash window [0] and its first
-// dialog [1], by its own clock.
-DWORD g_program, g_created[2];
+// The program g_program's dialogs: how many it created, and when the first.
+DWORD g_program, g_dialogs, g_firstDialogAt;
 
 void CALLBACK OnCreate(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD ms) {
     char name[16] = "";
     DWORD process = 0;
     GetClassNameA(window, name, sizeof name);
     GetWindowThreadProcessId(window, &process);
-    bool dialog = strcmp(name, "#32770") == 0;
-    if (object == OBJID_WINDOW && process == g_program && (dialog || !strcmp(name, "uninstal")) &&
-        !g_created[dialog])
-        g_created[dialog] = ms;
+    if (object == OBJID_WINDOW && process == g_program && strcmp(name, "#32770") == 0 &&
+        g_dialogs++ == 0)
+        g_firstDialogAt = ms;
 }
 
 class Interactive : public ::testing::Test {
@@ -32,12 +30,12 @@ class Interactive : public ::testing::Test {
     // Starts the program on this installation; waits for its dialog when
     // told to.
     bool Start(const char* windows, const std::vector<Component>& installed,
-               bool uninstaller = true, DWORD waitMs = 15000) {
+               bool uninstaller = true) {
         PrepareProgram(uninstaller);
         Install(installed);
         ReportWindows(windows);
         program_ = StartProgram("");
-        dialog_ = FindWindowOf(program_.dwProcessId, "#32770", "Select Components", waitMs);
+        dialog_ = FindWindowOf(program_.dwProcessId, "#32770", "Select Components");
         list_ = GetDlgItem(dialog_, kList);
         return dialog_ != NULL;
     }
@@ -76,40 +74,61 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, OnCreate,
                                          0, 0, WINEVENT_OUTOFCONTEXT);
-    ASSERT_TRUE(
-        Start("win95",
-              {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}}));
+    // The timer starts after this tick and before the program first waits
+    // for input.
+    DWORD started = GetTickCount();
+    PrepareProgram();
+    Install({kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}});
+    ReportWindows("win95");
+    program_ = StartProgram("");
+    ASSERT_EQ(0u, WaitForInputIdle(program_.hProcess, Patience(30000)));
+    DWORD idle = GetTickCount();
     g_program = program_.dwProcessId;
+    dialog_ = FindWindowOf(g_program, "#32770", "Select Components");
+    list_ = GetDlgItem(dialog_, kList);
+    Sleep(1200);                          // two ticks of a timer left running
+    SendMessageA(dialog_, WM_NULL, 0, 0); // what the program did so far is reported
     while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
         DispatchMessageA(&message);
     UnhookWinEvent(hook);
-    EXPECT_GE(g_created[1] - g_created[0], 495u) << "the dialog opened too soon";
-    EXPECT_LT(g_created[1] - g_created[0], 3000u) << "the dialog opened too late";
-    EXPECT_EQ(FindWindowOf(program_.dwProcessId, "uninstal", "Quorvane Client Uninstall"),
-              GetWindow(dialog_, GW_OWNER));
+    EXPECT_EQ(1u, g_dialogs) << "dialogs opened";
+    EXPECT_GE(g_firstDialogAt - started, 500u - 16) << "the dialog opened too soon";
+    EXPECT_LE(g_firstDialogAt - idle, 500u + 400) << "the dialog opened too late";
+
+    HWND splash = GetWindow(dialog_, GW_OWNER);
+    EXPECT_EQ(FindWindowOf(g_program, "uninstal", "Quorvane Client Uninstall"), splash);
+    HMODULE program = LoadLibraryExA("qvuninst.exe", NULL, LOAD_LIBRARY_AS_DATAFILE);
+    BITMAP bitmap = {};
+    GetObjectA(LoadBitmapA(program, MAKEINTRESOURCEA(104)), sizeof bitmap, &bitmap);
+    RECT window = {};
+    GetWindowRect(splash, &window);
+    int border = GetSystemMetrics(SM_CYBORDER), caption = GetSystemMetrics(SM_CYCAPTION);
+    EXPECT_EQ(std::make_pair(bitmap.bmWidth + 2 * border, bitmap.bmHeight + 3 * border + caption),
+              std::make_pair(window.right - window.left, window.bottom - window.top))
+        << "the splash window is not sized to its bitmap";
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Client\255Base", y255}), ListItems(list_));
     EXPECT_FALSE(Enabled(kRemove)) << "Remove is enabled with nothing selected";
-    Sleep(1200); // two ticks of a timer left running
-    EXPECT_EQ(dialog_, FindWindowOf(program_.dwProcessId, "#32770", "Select Components"))
-        << "a second dialog opened";
     Press(kCancel);
     EXPECT_EQ(0u, FinishProgram(program_));
     EXPECT_TRUE(RecordedCalls().empty());
 }
 
-TEST_F(Interactive, ACloseEndsTheProgramOnlyBeforeTheDialogOpens) {
-    Start("winxp", {kAlpha}, true, 0);
-    HWND splash = FindWindowOf(program_.dwProcessId, "uninstal", NULL);
-    ASSERT_TRUE(splash != NULL);
-    SendMessageA(splash, WM_CLOSE, 0, 0);
-    // Handled before the timer's message, the close ends the program; after
-    // it, the dialog is open and stays.
-    if (IsWindow(splash)) {
-        EXPECT_TRUE(FindWindowOf(program_.dwProcessId, "#32770", "Select Components", 0))
-            << "a close before the dialog opened was ignored";
-        GTEST_SKIP() << "the dialog opened before the close came";
-    }
-    EXPECT_EQ(0u, FinishProgram(program_));
+// A close that reaches the splash window before the dialog opens ends the
+// program (once the dialog is open, it is ignored: see the next test). A
+// hook in the program queues it the moment the window has been created.
+TEST_F(Interactive, ACloseBeforeTheDialogOpensEndsTheProgram) {
+    PrepareProgram();
+    Install({kAlpha});
+    ReportWindows("winxp");
+    program_ = StartProgram("", CREATE_SUSPENDED);
+    HMODULE closer = LoadLibraryA("close_hook.dll");
+    HOOKPROC closeOnCreate = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(closer, "CloseOnCreate")));
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, closeOnCreate, closer, program_.dwThreadId);
+    ASSERT_TRUE(hook != NULL);
+    ResumeThread(program_.hThread);
+    EXPECT_EQ(0u, FinishProgram(program_)) << "a close before the dialog opened was ignored";
+    UnhookWindowsHookEx(hook);
 }
 
 TEST_F(Interactive, RemoveFollowsTheSelectionAndOnlyCancelEndsTheDialog) {
@@ -139,7 +158,9 @@ TEST_F(Interactive, RemoveFollowsTheSelectionAndOnlyCancelEndsTheDialog) {
 
 TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThenOnToClientBase) {
     SetEnvironment("2 C:\\A;C:\\PROD\\BIN;C:\\B", "1 C:\\PROD\\java\\lib;C:\\C", "none");
-    SetEnvironmentVariableA("QVTEST_SLEEP_MS", "800");
+    // Each uninstaller runs until the test lets it go.
+    HANDLE go = CreateSemaphoreA(NULL, 0, 10, "QvTestGo");
+    SetEnvironmentVariableA("QVTEST_GO", "QvTestGo");
     ASSERT_TRUE(Start("winxp", {kAlpha, kBeta, kGamma, kBase}));
     Select({0, 2});
     Press(kRemove); // queued right behind one another
@@ -151,11 +172,15 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     PostMessageA(splash, WM_CLOSE, 0, 0);
     SendMessageA(dialog_, DM_SETDEFID, kRemove, 0);
     EXPECT_EQ(FALSE, SendMessageA(splash, WM_QUERYENDSESSION, 0, 0)) << "a shutdown may end it";
-    EXPECT_TRUE(IsWindow(progress)) << "Gamma's uninstaller ended before these checks";
+    DWORD_PTR answer;
+    EXPECT_TRUE(SendMessageTimeoutA(progress, WM_NULL, 0, 0, SMTO_NORMAL, Patience(10000), &answer))
+        << "the progress box does not answer while its uninstaller runs";
+    ReleaseSemaphore(go, 1, NULL);
     HWND next = NULL;
     EXPECT_TRUE(WaitFor([&] { return (next = Box("")) != progress; }));
     EXPECT_EQ("Alpha", TextOf(GetDlgItem(next, kProgressName)));
     EXPECT_FALSE(IsWindow(progress)) << "Gamma's progress box outlived its uninstaller";
+    ReleaseSemaphore(go, 1, NULL);
 
     ASSERT_TRUE(WaitFor([&] { return ListItems(list_).size() == 1 && Enabled(kCancel); }));
     EXPECT_EQ(std::vector<std::string>{"Beta"}, ListItems(list_));
@@ -169,6 +194,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
         })) << "a handle of an ended uninstaller stays open";
     }
 
+    ReleaseSemaphore(go, 2, NULL);
     Select({0});
     Press(kRemove);
     HWND done = Box("Quorvane");
@@ -181,6 +207,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
               calls.empty() ? "" : calls.back()["seen"]);
     PostMessageA(done, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0u, FinishProgram(program_));
+    CloseHandle(go);
 }
 
 TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {

@@ -16,6 +16,15 @@ struct Change {
     std::string before = "none", after = "";
 };
 
+// What else a row puts in the program's way.
+enum Twist {
+    kNoTwist,
+    kFirstUninstallerRunsLong,      // 3 s, longer than any wait with a time-out
+    kFirstUninstallerDeletesTheKey, // the whole Components key, as a base one may
+    kTemporaryFileIsADirectory,     // c:\aut0exec.qvs cannot be made
+    kDiskFillsUp,                   // c:\aut0exec.qvs fills drive C: half-way
+};
+
 // The machine before, the program's tail (after its quoted name), and what
 // must follow: the files of the uninstallers called, in order, and the log's
 // lines in order, each as pieces split at '*'.
@@ -24,10 +33,10 @@ struct Row {
         Change autoexec = {}, std::optional<std::string> dir = "C:\\PROD",
         std::vector<Component> installed = {kBase}, std::string tail = " -c ClientBase",
         std::vector<std::string> files = {kBase.file}, bool uninstaller = true, int exitCode = 0,
-        std::string logFile = "", std::vector<std::string> log = {}, bool blocked = false)
+        std::string logFile = "", std::vector<std::string> log = {}, Twist twist = kNoTwist)
         : guards(guards), windows(windows), path(path), classPath(classPath), autoexec(autoexec),
           dir(dir), installed(installed), tail(tail), files(files), uninstaller(uninstaller),
-          exitCode(exitCode), logFile(logFile), log(log), blocked(blocked) {}
+          exitCode(exitCode), logFile(logFile), log(log), twist(twist) {}
     const char *guards, *windows;
     Change path, classPath, autoexec;
     std::optional<std::string> dir;
@@ -38,7 +47,7 @@ struct Row {
     int exitCode; // the stub's
     std::string logFile;
     std::vector<std::string> log;
-    bool blocked; // a directory stands where c:\aut0exec.qvs goes
+    Twist twist;
 };
 
 const std::string kArchives = "C:\\PROD\\wkdocs\\wkdocs.zip;C:\\PROD\\wkdocs\\aqvxsg.zip;";
@@ -49,7 +58,11 @@ const Row kRows[] = {
     // Tokens and what they start.
     Row("TokensRunFromLastToFirstEachAfterTheOneBeforeEndedWithBlanksPassedWhole", "win98", {}, {},
         {}, "C:\\PROD", {kAlpha, {"My Part", "C:\\Program Files\\Q\\My Part.isu"}, kBase},
-        " -c Alpha -c My Part \t", {"C:\\Program Files\\Q\\My Part.isu", kAlpha.file}),
+        " -c Alpha -c My Part \t", {"C:\\Program Files\\Q\\My Part.isu", kAlpha.file}, true, 0, "",
+        {}, kFirstUninstallerRunsLong),
+    Row("AfterAnUninstallerDeletedTheWholeKeyTheNextGetsNoStaleFile", "win2k", {}, {}, {},
+        "C:\\PROD", {kAlpha, kBase}, " -c Alpha -c ClientBase", {kBase.file, ""}, true, 0, "", {},
+        kFirstUninstallerDeletesTheKey),
     Row("TheTailMayTouchTheQuotedNameAndAnyTwoCharactersFollowTheDash", "nt40", {}, {}, {},
         "C:\\PROD", {kAlpha}, "-xyAlpha", {kAlpha.file}),
     Row("NamesOrFilesThatCannotBeReadGiveAnEmptyFile", "winme", {}, {}, {}, "C:\\PROD",
@@ -101,7 +114,13 @@ const Row kRows[] = {
         {"REM \0\x1A\xFF\r\n"s + kLine + "\0"s + std::string(12000, 'x') + kLine + "\n" + kLine,
          "REM \0\x1A\xFF\r\n"s + kCut + "\0"s + std::string(12000, 'x') + kLine + "\n" + kCut}),
     Row("On98AutoexecStaysWholeWhenItsNewCopyCannotBeMade", "win98", {}, {}, {kLine + "\r\n"},
-        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "", {}, true),
+        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "", {},
+        kTemporaryFileIsADirectory),
+    Row("On98AutoexecStaysWholeWhenTheDiskFillsUpUnderItsNewCopy", "win98", {}, {},
+        {kLine + "\r\n" + std::string(1 << 20, 'x') + "\r\n" + kLine}, "C:\\PROD", {kBase},
+        " -c ClientBase", {kBase.file}, true, 0, "", {}, kDiskFillsUp),
+    Row("On98AutoexecWithNothingToCutKeepsItsBytesAndTime", "win98", {}, {},
+        {"SET PATH=C:\\PRODUCT\\BIN;\"%PATH%\"\r\nREM " + kLine + "\r\n"}),
     Row("OnMeNoAutoexecIsCreated", "winme", {},
         {"2 C:\\PROD\\java\\lib;%CLASSPATH%", "2 %CLASSPATH%"}),
     Row("On98AnEmptyInstallDirectoryCutsNothing", "win98", {}, {"1 \\java\\lib;X"},
@@ -133,6 +152,20 @@ bool Matches(const std::string& line, const std::string& pattern) {
     return true;
 }
 
+// Fills drive C: (a tmpfs of this run) until only about free bytes are left.
+void FillDriveC(size_t free) {
+    ULARGE_INTEGER available;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, NULL, NULL));
+    ASSERT_LT(available.QuadPart, 1ull << 30) << "drive C: is not the test run's own small disk";
+    HANDLE filler = CreateFileA("c:\\filler", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    std::string block(1 << 16, 'f');
+    DWORD written = 0;
+    for (ULONGLONG left = available.QuadPart - free; left >= block.size(); left -= written)
+        ASSERT_TRUE(
+            WriteFile(filler, block.data(), static_cast<DWORD>(block.size()), &written, NULL));
+    CloseHandle(filler);
+}
+
 class SilentRemoval : public ::testing::TestWithParam<Row> {};
 
 void PrintTo(const Row& row, std::ostream* out) {
@@ -146,15 +179,31 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     SetEnvironment(row.path.before, row.classPath.before, row.autoexec.before);
     ReportWindows(row.windows);
     // Each uninstaller runs a while: one started too soon would overlap.
-    SetEnvironmentVariableA("QVTEST_SLEEP_MS", "100");
+    SetEnvironmentVariableA("QVTEST_SLEEP_MS",
+                            row.twist == kFirstUninstallerRunsLong ? "3000 100" : "100");
+    SetEnvironmentVariableA("QVTEST_WHOLE_KEY",
+                            row.twist == kFirstUninstallerDeletesTheKey ? "1" : NULL);
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
     SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
     DeleteFileA(row.logFile.c_str());
-    if (row.blocked)
+    if (row.twist == kTemporaryFileIsADirectory)
         CreateDirectoryA("c:\\aut0exec.qvs", NULL);
+    if (row.twist == kDiskFillsUp)
+        FillDriveC(row.autoexec.before.size() / 2);
+    const FILETIME kLongAgo = {0, 0x01C00000}; // in 1998
+    HANDLE autoexec =
+        CreateFileA("c:\\autoexec.bat", FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+    SetFileTime(autoexec, NULL, NULL, &kLongAgo);
+    CloseHandle(autoexec);
     PROCESS_INFORMATION program = StartProgram(row.tail);
     EXPECT_EQ(0u, FinishProgram(program));
     RemoveDirectoryA("c:\\aut0exec.qvs");
+    DeleteFileA("c:\\filler");
+    WIN32_FILE_ATTRIBUTE_DATA file = {};
+    GetFileAttributesExA("c:\\autoexec.bat", GetFileExInfoStandard, &file);
+    EXPECT_TRUE(!row.autoexec.after.empty() || row.autoexec.before == "none" ||
+                CompareFileTime(&file.ftLastWriteTime, &kLongAgo) == 0)
+        << "c:\\autoexec.bat was written over with the same bytes";
 
     std::vector<Call> calls = RecordedCalls();
     ExpectCalls(row.files, calls, Now());
