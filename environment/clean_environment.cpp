@@ -2,9 +2,9 @@
 
 #include "entry_removal.h"
 #include "environment_store.h"
+#include "../base/text.h"
 #include "../removal/registration.h"
 #include "../removal/removal_log.h"
-#include "../startup/text.h"
 
 namespace {
 

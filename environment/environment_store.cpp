@@ -2,9 +2,9 @@
 
 #include "batch_rewrite.h"
 #include "entry_removal.h"
+#include "../base/text.h"
 #include "../removal/registration.h"
 #include "../removal/removal_log.h"
-#include "../startup/text.h"
 
 const char EnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "wide_text.h"
+#include "../base/wide_text.h"
 
 extern const char EnvironmentKey[];
 
