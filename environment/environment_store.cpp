@@ -26,6 +26,11 @@ bool IsBatchFileVariable(const char* name, DWORD platformId) {
     return platformId == VER_PLATFORM_WIN32_WINDOWS && EqualsIgnoringAsciiCase(name, "Path");
 }
 
+// The registry's texts are UTF-16 on the NT family, ANSI on 95/98.
+bool HoldsUnicode(DWORD platformId) {
+    return platformId != VER_PLATFORM_WIN32_WINDOWS;
+}
+
 // The variable names the cleanup uses, as the UTF-16 calls take them.
 const char16_t* WideName(const char* name) {
     return SameText(name, "Path") ? u"Path" : SameText(name, "CLASSPATH") ? u"CLASSPATH" : NULL;
@@ -92,12 +97,12 @@ EnvironmentRead ReadAnsi(HKEY key, const char* name, char* text, DWORD* type) {
     return text[0] != '\0' ? kValueRead : kValueEmpty;
 }
 
-bool WriteRegistry(const char* name, const char* text, DWORD type) {
+bool WriteRegistry(const char* name, const char* text, DWORD type, DWORD platformId) {
     HKEY key = OpenEnvironmentKey();
     if (key == NULL)
         return false;
     LONG status = ERROR_INVALID_DATA;
-    if (RegistryHoldsUnicode()) {
+    if (HoldsUnicode(platformId)) {
         char16_t wide[kEnvironmentValueLength + 1];
         long length = BytesToWide(text, wide, kEnvironmentValueLength + 1);
         const char16_t* wideName = WideName(name);
@@ -182,12 +187,6 @@ bool RewriteBatchFileFor(const char* dir) {
 
 } // namespace
 
-bool RegistryHoldsUnicode() {
-    OSVERSIONINFOA version;
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS;
-}
-
 EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
                                      char text[kEnvironmentTextSize], DWORD* type) {
     text[0] = '\0';
@@ -202,7 +201,7 @@ EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
     if (key == NULL)
         return kValueMissing;
     const char16_t* wideName = WideName(name);
-    EnvironmentRead read = RegistryHoldsUnicode() && wideName != NULL
+    EnvironmentRead read = HoldsUnicode(platformId) && wideName != NULL
                                ? ReadWide(key, wideName, text, type)
                                : ReadAnsi(key, name, text, type);
     RegCloseKey(key);
@@ -221,5 +220,5 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
         return false;
     }
     DWORD type = SameText(name, "Path") || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
-    return WriteRegistry(name, text, type);
+    return WriteRegistry(name, text, type, platformId);
 }
