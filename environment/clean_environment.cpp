@@ -35,6 +35,14 @@ const char* ReasonLeftAlone(EnvironmentRead read) {
     }
 }
 
+// Begins a log line about variable.
+LogLine* StartVariableLine(const char* variable) {
+    LogLine* line = StartLogLine();
+    LogText(line, variable);
+    LogText(line, ": ");
+    return line;
+}
+
 // Reads the variable, cuts entry out and stores the result. Only a value
 // that really lost an entry is written back: one with nothing to cut keeps
 // its bytes and its type.
@@ -43,19 +51,29 @@ void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
     DWORD type;
     EnvironmentRead read = ReadEnvironmentValue(variable, platformId, text, &type);
     if (read != kValueRead) {
-        LogEvent(variable, ": ", ReasonLeftAlone(read));
+        LogLine* line = StartVariableLine(variable);
+        LogText(line, ReasonLeftAlone(read));
+        WriteLogLine(line);
         return;
     }
     if (!RemoveFirstOccurrence(text, entry)) {
-        LogEvent(variable, ": nothing to cut (\"", entry, "\" not found)");
+        LogLine* line = StartVariableLine(variable);
+        LogText(line, "nothing to cut (\"");
+        LogName(line, entry);
+        LogText(line, "\" not found)");
+        WriteLogLine(line);
         return;
     }
     bool written = WriteEnvironmentValue(variable, text, platformId, type);
     // The batch file's rewrite says itself what it did.
     if (platformId == VER_PLATFORM_WIN32_WINDOWS && SameText(variable, "Path"))
         return;
-    LogEvent(variable, ": cut \"", entry,
-             written ? "\", written back" : "\", but the write FAILED: the value is unchanged");
+    LogLine* line = StartVariableLine(variable);
+    LogText(line, "cut \"");
+    LogName(line, entry);
+    LogText(line,
+            written ? "\", written back" : "\", but the write FAILED: the value is unchanged");
+    WriteLogLine(line);
 }
 
 // entry = dir + suffix (+ dir + secondSuffix when that is given). An entry
@@ -92,7 +110,10 @@ void CleanEnvironment(const char* name) {
                  "CLASSPATH left alone");
         return;
     }
-    LogEvent("cleanup: install directory ", dir);
+    LogLine* line = StartLogLine();
+    LogText(line, "cleanup: install directory ");
+    LogName(line, dir);
+    WriteLogLine(line);
 
     // CLASSPATH lives in the registry on every system: the store keeps only
     // Path in c:\autoexec.bat on the 95/98 family.

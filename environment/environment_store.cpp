@@ -165,7 +165,6 @@ bool RewriteBatchFileFor(const char* dir) {
     CloseFile(files.in);
     CloseFile(files.out);
 
-    char count[12];
     bool changed = false;
     if (files.in == INVALID_HANDLE_VALUE) {
         LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened");
@@ -173,13 +172,22 @@ bool RewriteBatchFileFor(const char* dir) {
         LogEvent("Path: c:\\autoexec.bat left unchanged: a read or write error while copying "
                  "it to c:\\aut0exec.qvs");
     } else if (changedLines == 0) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: no line starts with SET PATH=", dir,
-                 "\\BIN;\"%PATH%\"");
+        LogLine* line = StartLogLine();
+        LogText(line, "Path: c:\\autoexec.bat left unchanged: no line starts with SET PATH=");
+        LogName(line, dir);
+        LogText(line, "\\BIN;\"%PATH%\"");
+        WriteLogLine(line);
     } else {
         changed = CopyFileA(kTemporaryFile, kBatchFile, FALSE) != FALSE;
-        LogEvent("Path: c:\\autoexec.bat: cut \"", dir, "\\BIN;\" from ",
-                 DecimalText(changedLines, count), changedLines == 1 ? " line" : " lines",
-                 changed ? "" : ", but copying c:\\aut0exec.qvs over it FAILED: it is unchanged");
+        LogLine* line = StartLogLine();
+        LogText(line, "Path: c:\\autoexec.bat: cut \"");
+        LogName(line, dir);
+        LogText(line, "\\BIN;\" from ");
+        LogNumber(line, static_cast<unsigned long>(changedLines));
+        LogText(line, changedLines == 1 ? " line" : " lines");
+        if (!changed)
+            LogText(line, ", but copying c:\\aut0exec.qvs over it FAILED: it is unchanged");
+        WriteLogLine(line);
     }
     DeleteFileA(kTemporaryFile);
     return changed;
