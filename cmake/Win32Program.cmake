@@ -10,7 +10,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # The program is small and plain: no exceptions, no unwind tables, unused
 # functions and data dropped, symbols stripped. It runs on a 386, and the
 # compiler may not turn loops into calls of C runtime routines the program
-# does not have (memset and memcpy excepted: startup/memory_routines.cpp).
+# does not have (memset and memcpy excepted: base/memory_routines.cpp).
 set(QV_PROGRAM_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections -fno-tree-loop-distribute-patterns)
 list(APPEND QV_PROGRAM_FLAGS -march=i386)
@@ -33,7 +33,7 @@ target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
 # No C runtime at all: Windows 95 did not ship one, and the prebuilt start-up
 # code and libraries of the toolchain need a Pentium Pro. The program starts
 # at its own entry and imports from Windows' own four libraries only.
-add_executable(qvuninst WIN32 startup/main.cpp startup/memory_routines.cpp resources/qvuninst.rc)
+add_executable(qvuninst WIN32 startup/main.cpp base/memory_routines.cpp resources/qvuninst.rc)
 target_compile_options(qvuninst PRIVATE ${QV_PROGRAM_FLAGS})
 target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections -nostdlib -nostartfiles
     -Wl,-e,_ProgramEntry@0)

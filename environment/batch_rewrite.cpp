@@ -1,7 +1,7 @@
 #include "batch_rewrite.h"
 
 #include "entry_removal.h"
-#include "../startup/text.h"
+#include "../base/text.h"
 
 #include <cstring>
 

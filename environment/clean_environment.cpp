@@ -2,14 +2,24 @@
 
 #include "entry_removal.h"
 #include "environment_store.h"
+#include "../base/text.h"
 #include "../removal/registration.h"
 #include "../removal/removal_log.h"
-#include "../startup/text.h"
 
 namespace {
 
+// What follows the install directory in each entry.
+const char kBinSuffix[] = "\\BIN;";
+const char kArchiveSuffix[] = "\\wkdocs\\wkdocs.zip;";
+const char kSecondArchiveSuffix[] = "\\wkdocs\\aqvxsg.zip;";
+const char kClassesSuffix[] = "\\java\\lib;";
+
 // The longest entry: the directory twice, with both archives.
-const size_t kEntrySize = 2 * (kInstallDirectoryBytes - 1) + 19 + 19 + 1;
+const size_t kEntrySize =
+    2 * (kInstallDirectoryBytes - 1) + (sizeof kArchiveSuffix - 1) + sizeof kSecondArchiveSuffix;
+static_assert(sizeof kBinSuffix < sizeof kArchiveSuffix &&
+                  sizeof kClassesSuffix < sizeof kArchiveSuffix,
+              "the archives make the longest entry");
 
 // Why a value was left alone, in the log's words.
 const char* ReasonLeftAlone(EnvironmentRead read) {
@@ -25,6 +35,14 @@ const char* ReasonLeftAlone(EnvironmentRead read) {
     }
 }
 
+// Begins a log line about variable.
+LogLine* StartVariableLine(const char* variable) {
+    LogLine* line = StartLogLine();
+    LogText(line, variable);
+    LogText(line, ": ");
+    return line;
+}
+
 // Reads the variable, cuts entry out and stores the result. Only a value
 // that really lost an entry is written back: one with nothing to cut keeps
 // its bytes and its type.
@@ -33,30 +51,41 @@ void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
     DWORD type;
     EnvironmentRead read = ReadEnvironmentValue(variable, platformId, text, &type);
     if (read != kValueRead) {
-        LogEvent(variable, ": ", ReasonLeftAlone(read));
+        LogLine* line = StartVariableLine(variable);
+        LogText(line, ReasonLeftAlone(read));
+        WriteLogLine(line);
         return;
     }
     if (!RemoveFirstOccurrence(text, entry)) {
-        LogEvent(variable, ": nothing to cut (\"", entry, "\" not found)");
+        LogLine* line = StartVariableLine(variable);
+        LogText(line, "nothing to cut (\"");
+        LogName(line, entry);
+        LogText(line, "\" not found)");
+        WriteLogLine(line);
         return;
     }
     bool written = WriteEnvironmentValue(variable, text, platformId, type);
     // The batch file's rewrite says itself what it did.
     if (platformId == VER_PLATFORM_WIN32_WINDOWS && SameText(variable, "Path"))
         return;
-    LogEvent(variable, ": cut \"", entry,
-             written ? "\", written back" : "\", but the write FAILED: the value is unchanged");
+    LogLine* line = StartVariableLine(variable);
+    LogText(line, "cut \"");
+    LogName(line, entry);
+    LogText(line,
+            written ? "\", written back" : "\", but the write FAILED: the value is unchanged");
+    WriteLogLine(line);
 }
 
-// entry = dir + suffix (+ dir + secondSuffix when that is given).
+// entry = dir + suffix (+ dir + secondSuffix when that is given). An entry
+// that does not fit is left empty, never cut short: a part of an entry
+// could match a part of another, and an empty entry cuts nothing.
 void BuildEntry(char* entry, const char* dir, const char* suffix, const char* secondSuffix) {
     entry[0] = '\0';
-    AppendText(entry, kEntrySize, dir);
-    AppendText(entry, kEntrySize, suffix);
-    if (secondSuffix != NULL) {
-        AppendText(entry, kEntrySize, dir);
-        AppendText(entry, kEntrySize, secondSuffix);
-    }
+    bool built = AppendText(entry, kEntrySize, dir) && AppendText(entry, kEntrySize, suffix) &&
+                 (secondSuffix == NULL || (AppendText(entry, kEntrySize, dir) &&
+                                           AppendText(entry, kEntrySize, secondSuffix)));
+    if (!built)
+        entry[0] = '\0';
 }
 
 } // namespace
@@ -64,30 +93,35 @@ void BuildEntry(char* entry, const char* dir, const char* suffix, const char* se
 void CleanEnvironment(const char* name) {
     if (!IsBaseComponent(name))
         return;
+    // The family is decided here, once, and handed down to the store.
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version))
+        version.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    DWORD platformId = version.dwPlatformId;
+
     // Entries are cut out of the texts the store hands out: UTF-8 where the
     // registry holds UTF-16, so the directory is read the same way.
     char dir[kInstallDirectoryBytes];
-    bool read = RegistryHoldsUnicode() ? ReadInstallDirectoryUtf8(dir) : ReadInstallDirectory(dir);
+    bool read = platformId != VER_PLATFORM_WIN32_WINDOWS ? ReadInstallDirectoryUtf8(dir)
+                                                         : ReadInstallDirectory(dir);
     if (!read || dir[0] == '\0') {
         LogEvent("cleanup: no install directory (FilePath missing, empty or unreadable): Path and "
                  "CLASSPATH left alone");
         return;
     }
-    LogEvent("cleanup: install directory ", dir);
+    LogLine* line = StartLogLine();
+    LogText(line, "cleanup: install directory ");
+    LogName(line, dir);
+    WriteLogLine(line);
 
-    OSVERSIONINFOA version;
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version))
-        version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-
-    // CLASSPATH lives in the registry on every system, so its passes always
-    // go to the store as the NT family.
-    const DWORD kRegistryPlatform = VER_PLATFORM_WIN32_NT;
+    // CLASSPATH lives in the registry on every system: the store keeps only
+    // Path in c:\autoexec.bat on the 95/98 family.
     char entry[kEntrySize];
-    BuildEntry(entry, dir, "\\BIN;", NULL);
-    CleanVariable("Path", version.dwPlatformId, entry);
-    BuildEntry(entry, dir, "\\wkdocs\\wkdocs.zip;", "\\wkdocs\\aqvxsg.zip;");
-    CleanVariable("CLASSPATH", kRegistryPlatform, entry);
-    BuildEntry(entry, dir, "\\java\\lib;", NULL);
-    CleanVariable("CLASSPATH", kRegistryPlatform, entry);
+    BuildEntry(entry, dir, kBinSuffix, NULL);
+    CleanVariable("Path", platformId, entry);
+    BuildEntry(entry, dir, kArchiveSuffix, kSecondArchiveSuffix);
+    CleanVariable("CLASSPATH", platformId, entry);
+    BuildEntry(entry, dir, kClassesSuffix, NULL);
+    CleanVariable("CLASSPATH", platformId, entry);
 }

@@ -1,6 +1,6 @@
 #include "entry_removal.h"
 
-#include "../startup/text.h"
+#include "../base/text.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "batch_rewrite.h"
 #include "entry_removal.h"
+#include "../base/text.h"
 #include "../removal/registration.h"
 #include "../removal/removal_log.h"
-#include "../startup/text.h"
 
 const char EnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
@@ -24,6 +24,11 @@ bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
 // Path on the 95/98 family lives in the start-up batch file.
 bool IsBatchFileVariable(const char* name, DWORD platformId) {
     return platformId == VER_PLATFORM_WIN32_WINDOWS && EqualsIgnoringAsciiCase(name, "Path");
+}
+
+// The registry's texts are UTF-16 on the NT family, ANSI on 95/98.
+bool HoldsUnicode(DWORD platformId) {
+    return platformId != VER_PLATFORM_WIN32_WINDOWS;
 }
 
 // The variable names the cleanup uses, as the UTF-16 calls take them.
@@ -92,12 +97,12 @@ EnvironmentRead ReadAnsi(HKEY key, const char* name, char* text, DWORD* type) {
     return text[0] != '\0' ? kValueRead : kValueEmpty;
 }
 
-bool WriteRegistry(const char* name, const char* text, DWORD type) {
+bool WriteRegistry(const char* name, const char* text, DWORD type, DWORD platformId) {
     HKEY key = OpenEnvironmentKey();
     if (key == NULL)
         return false;
     LONG status = ERROR_INVALID_DATA;
-    if (RegistryHoldsUnicode()) {
+    if (HoldsUnicode(platformId)) {
         char16_t wide[kEnvironmentValueLength + 1];
         long length = BytesToWide(text, wide, kEnvironmentValueLength + 1);
         const char16_t* wideName = WideName(name);
@@ -160,7 +165,6 @@ bool RewriteBatchFileFor(const char* dir) {
     CloseFile(files.in);
     CloseFile(files.out);
 
-    char count[12];
     bool changed = false;
     if (files.in == INVALID_HANDLE_VALUE) {
         LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened");
@@ -168,25 +172,28 @@ bool RewriteBatchFileFor(const char* dir) {
         LogEvent("Path: c:\\autoexec.bat left unchanged: a read or write error while copying "
                  "it to c:\\aut0exec.qvs");
     } else if (changedLines == 0) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: no line starts with SET PATH=", dir,
-                 "\\BIN;\"%PATH%\"");
+        LogLine* line = StartLogLine();
+        LogText(line, "Path: c:\\autoexec.bat left unchanged: no line starts with SET PATH=");
+        LogName(line, dir);
+        LogText(line, "\\BIN;\"%PATH%\"");
+        WriteLogLine(line);
     } else {
         changed = CopyFileA(kTemporaryFile, kBatchFile, FALSE) != FALSE;
-        LogEvent("Path: c:\\autoexec.bat: cut \"", dir, "\\BIN;\" from ",
-                 DecimalText(changedLines, count), changedLines == 1 ? " line" : " lines",
-                 changed ? "" : ", but copying c:\\aut0exec.qvs over it FAILED: it is unchanged");
+        LogLine* line = StartLogLine();
+        LogText(line, "Path: c:\\autoexec.bat: cut \"");
+        LogName(line, dir);
+        LogText(line, "\\BIN;\" from ");
+        LogNumber(line, static_cast<unsigned long>(changedLines));
+        LogText(line, changedLines == 1 ? " line" : " lines");
+        if (!changed)
+            LogText(line, ", but copying c:\\aut0exec.qvs over it FAILED: it is unchanged");
+        WriteLogLine(line);
     }
     DeleteFileA(kTemporaryFile);
     return changed;
 }
 
 } // namespace
-
-bool RegistryHoldsUnicode() {
-    OSVERSIONINFOA version;
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS;
-}
 
 EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
                                      char text[kEnvironmentTextSize], DWORD* type) {
@@ -202,7 +209,7 @@ EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
     if (key == NULL)
         return kValueMissing;
     const char16_t* wideName = WideName(name);
-    EnvironmentRead read = RegistryHoldsUnicode() && wideName != NULL
+    EnvironmentRead read = HoldsUnicode(platformId) && wideName != NULL
                                ? ReadWide(key, wideName, text, type)
                                : ReadAnsi(key, name, text, type);
     RegCloseKey(key);
@@ -221,5 +228,5 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
         return false;
     }
     DWORD type = SameText(name, "Path") || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
-    return WriteRegistry(name, text, type);
+    return WriteRegistry(name, text, type, platformId);
 }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "wide_text.h"
+#include "../base/wide_text.h"
 
 extern const char EnvironmentKey[];
 
@@ -15,9 +15,10 @@ const DWORD kEnvironmentValueLength = 511;
 // holds UTF-16 (the NT family), the ANSI code page otherwise.
 const DWORD kEnvironmentTextSize = kEnvironmentValueLength * kBytesPerWideUnit + 1;
 
-// Whether the registry's text is UTF-16 on this system (the NT family), and
-// so the store's texts UTF-8.
-bool RegistryHoldsUnicode();
+// Every call is given the system's family as platformId (dwPlatformId of
+// GetVersionExA), decided once by the caller: 1 is the 95/98 family, whose
+// registry holds ANSI text and whose Path lives in c:\autoexec.bat; any
+// other value is the NT family, whose registry holds UTF-16.
 
 enum EnvironmentRead {
     kValueRead,

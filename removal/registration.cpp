@@ -1,7 +1,7 @@
 #include "registration.h"
 
-#include "../environment/wide_text.h"
-#include "../startup/text.h"
+#include "../base/text.h"
+#include "../base/wide_text.h"
 
 const char ProductKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion";
 const char ComponentsKey[] = "SOFTWARE\\Tovrik\\Quorvane\\CurrentVersion\\Components";

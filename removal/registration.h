@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "../base/wide_text.h"
+
 // Holds FilePath, the product's installation directory.
 extern const char ProductKey[];
 // One value per installed client component: name = component, data = the
@@ -16,7 +18,7 @@ const DWORD kComponentNameSize = 256;
 const DWORD kComponentFileSize = 256;
 const DWORD kInstallDirectorySize = 256;
 // The install directory as UTF-8: 255 UTF-16 units of up to 3 bytes each.
-const DWORD kInstallDirectoryBytes = 255 * 3 + 1;
+const DWORD kInstallDirectoryBytes = (kInstallDirectorySize - 1) * kBytesPerWideUnit + 1;
 
 // Whether name is the base component, "ClientBase", byte for byte. The
 // locale-aware lstrcmpA is not used: it skips characters such as the soft

@@ -8,7 +8,7 @@ namespace {
 char g_logPath[MAX_PATH];
 
 // A line longer than this is cut short; the line end always fits.
-const int kLineSize = 3072;
+const int kLogLineSize = 3072;
 
 // Another run may hold the file for one line: wait for it a little, never
 // for long.
@@ -29,45 +29,81 @@ HANDLE OpenForOneLine() {
 
 } // namespace
 
+// Its text has no NUL.
+struct LogLine {
+    char text[kLogLineSize];
+    int length;
+};
+
+namespace {
+
+// Adds text as it is, up to the room left before the line end.
+void Append(LogLine* line, const char* text) {
+    if (line == NULL)
+        return;
+    while (*text != '\0' && line->length < kLogLineSize - 2)
+        line->text[line->length++] = *text++;
+}
+
+} // namespace
+
 void OpenRemovalLog() {
     DWORD length = GetEnvironmentVariableA("QVUNINST_LOG", g_logPath, sizeof g_logPath);
     if (length == 0 || length >= sizeof g_logPath)
         g_logPath[0] = '\0';
 }
 
-void LogEvent(const char* a, const char* b, const char* c, const char* d, const char* e,
-              const char* f, const char* g) {
+LogLine* StartLogLine() {
     if (g_logPath[0] == '\0')
-        return;
-    char line[kLineSize];
+        return NULL;
+    // Off the stack: beside the callers' own buffers it would make frames
+    // larger than a page, which need the runtime's stack probe.
+    LogLine* line = static_cast<LogLine*>(HeapAlloc(GetProcessHeap(), 0, sizeof(LogLine)));
+    if (line == NULL)
+        return NULL;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    int length = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay,
-                           now.wHour, now.wMinute, now.wSecond);
-    const char* parts[] = {a, b, c, d, e, f, g};
-    for (const char* part : parts) {
-        while (*part != '\0' && length < kLineSize - 2)
-            line[length++] = *part++;
-    }
-    line[length++] = '\r';
-    line[length++] = '\n';
-
-    HANDLE file = OpenForOneLine();
-    if (file == INVALID_HANDLE_VALUE) {
-        // Held by someone else for longer than a line takes: the rest of
-        // the run goes without the log rather than wait for it again.
-        if (GetLastError() == ERROR_SHARING_VIOLATION)
-            g_logPath[0] = '\0';
-        return;
-    }
-    DWORD written;
-    if (SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER)
-        WriteFile(file, line, static_cast<DWORD>(length), &written, NULL);
-    FlushFileBuffers(file);
-    CloseHandle(file);
+    line->length = wsprintfA(line->text, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
+                             now.wDay, now.wHour, now.wMinute, now.wSecond);
+    return line;
 }
 
-const char* DecimalText(unsigned long number, char* digits) {
+void LogText(LogLine* line, const char* text) {
+    Append(line, text);
+}
+
+void LogNumber(LogLine* line, unsigned long number) {
+    char digits[12];
     wsprintfA(digits, "%lu", number);
-    return digits;
+    Append(line, digits);
+}
+
+void LogName(LogLine* line, const char* name) {
+    Append(line, name);
+}
+
+void WriteLogLine(LogLine* line) {
+    if (line == NULL)
+        return;
+    line->text[line->length++] = '\r';
+    line->text[line->length++] = '\n';
+    HANDLE file = OpenForOneLine();
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written;
+        if (SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER)
+            WriteFile(file, line->text, static_cast<DWORD>(line->length), &written, NULL);
+        FlushFileBuffers(file);
+        CloseHandle(file);
+    } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+        // Held by someone else for longer than a line takes: the rest of
+        // the run goes without the log rather than wait for it again.
+        g_logPath[0] = '\0';
+    }
+    HeapFree(GetProcessHeap(), 0, line);
+}
+
+void LogEvent(const char* text) {
+    LogLine* line = StartLogLine();
+    LogText(line, text);
+    WriteLogLine(line);
 }

@@ -2,16 +2,36 @@
 // QVUNINST_LOG names a file, every event of the run is appended to it as one
 // line that starts with the local date and time. Without it nothing is
 // written, and a log that cannot be written never changes the removal.
+//
+// A line is built here, piece by piece: callers say what happened, and the
+// log decides how each piece is written and how long a line may be.
 #pragma once
+
+// A line being built; the log keeps it.
+struct LogLine;
 
 // Takes the log file's name from QVUNINST_LOG; called once at start.
 void OpenRemovalLog();
 
-// Appends one line made of the texts given, one after another. Each line is
-// written whole (the file is opened, appended to and closed), so runs that
-// share a file mix only whole lines.
-void LogEvent(const char* a, const char* b = "", const char* c = "", const char* d = "",
-              const char* e = "", const char* f = "", const char* g = "");
+// Begins a line with the local date and time. Null when there is no log
+// (or no memory for the line): the pieces added to it then go nowhere.
+LogLine* StartLogLine();
 
-// The decimal text of number, in digits (at least 11 bytes).
-const char* DecimalText(unsigned long number, char* digits);
+// Adds the log's own words.
+void LogText(LogLine* line, const char* text);
+
+// Adds number in decimal digits.
+void LogNumber(LogLine* line, unsigned long number);
+
+// Adds a text that comes from outside the program: a component's name, the
+// command-line tail, a path read from the registry. Such texts are written
+// as they are.
+void LogName(LogLine* line, const char* name);
+
+// Appends the line to the log, whole, and is done with it: the file is
+// opened, appended to and closed, so runs that share a file mix only whole
+// lines.
+void WriteLogLine(LogLine* line);
+
+// A line of the log's own words alone.
+void LogEvent(const char* text);

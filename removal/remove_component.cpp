@@ -43,6 +43,14 @@ void PumpMessages() {
     }
 }
 
+// Begins a log line about component name.
+LogLine* StartComponentLine(const char* name) {
+    LogLine* line = StartLogLine();
+    LogText(line, "component \"");
+    LogName(line, name);
+    return line;
+}
+
 // Returns when the uninstaller has ended, or at once when it cannot be
 // waited for: a wait that fails is not retried, so it never spins. Logs how
 // it ended.
@@ -59,14 +67,19 @@ void WaitForUninstaller(const char* name, const PROCESS_INFORMATION& started) {
         PumpMessages();
     }
     DWORD exitCode;
-    if (GetExitCodeProcess(waitOn, &exitCode) && exitCode != STILL_ACTIVE) {
-        char code[12], ms[12];
-        LogEvent("component \"", name, "\": uninstaller ended with exit code ",
-                 DecimalText(exitCode, code), " after ",
-                 DecimalText(GetTickCount() - startedAt, ms), " ms");
+    bool ended = GetExitCodeProcess(waitOn, &exitCode) && exitCode != STILL_ACTIVE;
+    DWORD elapsedMs = GetTickCount() - startedAt;
+    LogLine* line = StartComponentLine(name);
+    if (ended) {
+        LogText(line, "\": uninstaller ended with exit code ");
+        LogNumber(line, exitCode);
+        LogText(line, " after ");
+        LogNumber(line, elapsedMs);
+        LogText(line, " ms");
     } else {
-        LogEvent("component \"", name, "\": the wait for the uninstaller failed");
+        LogText(line, "\": the wait for the uninstaller failed");
     }
+    WriteLogLine(line);
     if (process != NULL)
         CloseHandle(process);
 }
@@ -94,15 +107,20 @@ void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner
     char commandLine[kUninstallerCommandLineSize];
     BuildUninstallerCommandLine(program, file, commandLine, sizeof commandLine);
 
-    LogEvent("component \"", name,
-             file[0] != '\0' ? "\": starting " : "\": no file registered; starting ", commandLine);
+    LogLine* line = StartComponentLine(name);
+    LogText(line, file[0] != '\0' ? "\": starting " : "\": no file registered; starting ");
+    LogName(line, commandLine);
+    WriteLogLine(line);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
     if (!CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started)) {
-        char error[12];
-        LogEvent("component \"", name, "\": the uninstaller could not be started (error ",
-                 DecimalText(GetLastError(), error), ")");
+        DWORD error = GetLastError();
+        line = StartComponentLine(name);
+        LogText(line, "\": the uninstaller could not be started (error ");
+        LogNumber(line, error);
+        LogText(line, ")");
+        WriteLogLine(line);
         if (!silent) {
             CloseProgressBox();
             MessageBoxA(NULL, kStartFailedText, kStartFailedCaption, MB_ICONERROR);

@@ -1,6 +1,6 @@
 #include "uninstaller_command.h"
 
-#include "../startup/text.h"
+#include "../base/text.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include "text.h"
+#include "../base/text.h"
 
 const char* FindCommandLineTail(const char* commandLine) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(commandLine);

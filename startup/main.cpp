@@ -25,10 +25,16 @@ void LogStart(const char* tail) {
                   version.dwMajorVersion, version.dwMinorVersion,
                   version.dwBuildNumber & (family9x ? 0xFFFF : 0xFFFFFFFF));
     }
-    if (tail[0] != '\0')
-        LogEvent("start: silent removal, tail \"", tail, "\", ", system);
-    else
-        LogEvent("start: interactive removal, ", system);
+    LogLine* line = StartLogLine();
+    if (tail[0] != '\0') {
+        LogText(line, "start: silent removal, tail \"");
+        LogName(line, tail);
+        LogText(line, "\", ");
+    } else {
+        LogText(line, "start: interactive removal, ");
+    }
+    LogText(line, system);
+    WriteLogLine(line);
 }
 
 } // namespace
@@ -38,8 +44,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int showCode) {
     LogStart(tail);
     int exitCode =
         tail[0] != '\0' ? RunCommandLineRemoval(tail) : RunInteractiveRemoval(instance, showCode);
-    char code[12];
-    LogEvent("end: exit code ", DecimalText(static_cast<unsigned long>(exitCode), code));
+    LogLine* line = StartLogLine();
+    LogText(line, "end: exit code ");
+    LogNumber(line, static_cast<unsigned long>(exitCode));
+    WriteLogLine(line);
     return exitCode;
 }
 

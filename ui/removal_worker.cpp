@@ -1,10 +1,9 @@
 #include "removal_worker.h"
 
+#include "removal_state.h"
 #include "select_components.h"
 #include "../removal/remove_component.h"
 #include "../resources/resource.h"
-
-volatile LONG g_removalState;
 
 namespace {
 
@@ -15,10 +14,9 @@ void EnableControls(HWND dialog, BOOL enable) {
     EnableWindow(GetDlgItem(dialog, IDC_COMPONENT_LIST), enable);
 }
 
-// The dialog answers WM_SETCURSOR with the wait cursor only while the state
-// is kRemovalRunning; the arrow comes back at once.
-void LeaveRunning(LONG state) {
-    InterlockedExchange(&g_removalState, state);
+// The dialog answers WM_SETCURSOR with the wait cursor only while the
+// removal runs; the arrow comes back at once.
+void ShowArrow() {
     SetCursor(LoadCursorA(NULL, IDC_ARROW));
 }
 
@@ -53,21 +51,23 @@ DWORD WINAPI RemovalWorker(void* argument) {
 
     if (*request->listedCount == 0) {
         RemoveComponent(request->componentsKeyPath, "ClientBase", dialog, 0);
-        LeaveRunning(kRemovalReporting);
+        ReportRemoval();
+        ShowArrow();
         SetForegroundWindow(dialog);
         if (LoadStringA(GetModuleHandleA(NULL), IDS_REMOVED_OK, removedText, 256) <= 0)
             removedText[0] = '\0';
         MessageBoxA(dialog, removedText, kRemovedCaption, MB_OK);
         // The dialog ends itself on this message, on its own thread, and
-        // only once this state says that it comes from here.
-        InterlockedExchange(&g_removalState, kRemovalFinished);
+        // only once the removal has finished.
+        FinishRemoval();
         PostMessageA(dialog, WM_REMOVAL_DONE, 0, 0);
         ExitThread(0);
     }
 
     // Idle before the controls come back: a Cancel pressed as soon as it is
     // enabled must be carried out.
-    LeaveRunning(kRemovalIdle);
+    ReturnToIdle();
+    ShowArrow();
     EnableControls(dialog, TRUE);
     SetForegroundWindow(dialog);
     ExitThread(0);

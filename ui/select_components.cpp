@@ -1,5 +1,6 @@
 #include "select_components.h"
 
+#include "removal_state.h"
 #include "removal_worker.h"
 #include "../removal/registration.h"
 #include "../resources/resource.h"
@@ -37,14 +38,10 @@ void OnSelectionChange(HWND dialog) {
     EnableWindow(GetDlgItem(dialog, IDC_REMOVE_BUTTON), selected);
 }
 
-// Starts the worker, unless one is already running: a second press can
-// arrive before the worker has disabled the buttons. Only this thread
-// leaves the idle state, and a worker enters it only as it ends, so the
-// test and the change cannot be overtaken.
+// Starts the worker, unless one is already running.
 void OnRemove(HWND dialog) {
-    if (g_removalState != kRemovalIdle)
+    if (!StartRemoval())
         return;
-    InterlockedExchange(&g_removalState, kRemovalRunning);
     g_removalRequest.listedCount = &g_listedCount;
     g_removalRequest.componentList = g_componentList;
     g_removalRequest.dialog = dialog;
@@ -53,7 +50,7 @@ void OnRemove(HWND dialog) {
     DWORD threadId;
     HANDLE worker = CreateThread(NULL, 0, RemovalWorker, &g_removalRequest, 0, &threadId);
     if (worker == NULL)
-        InterlockedExchange(&g_removalState, kRemovalIdle);
+        ReturnToIdle();
     else
         CloseHandle(worker);
 }
@@ -64,10 +61,9 @@ void EndProgram(HWND dialog) {
     PostQuitMessage(0);
 }
 
-// Cancel ends the program, but never under a running removal: a Cancel
-// queued right behind Remove would otherwise cut it off.
+// Cancel ends the program, but never under a running removal.
 void OnCancel(HWND dialog) {
-    if (g_removalState == kRemovalIdle)
+    if (CancelEndsProgram())
         EndProgram(dialog);
 }
 
@@ -89,7 +85,7 @@ BOOL OnCommand(HWND dialog, int control, int notification) {
 
 // The wait cursor stands over the dialog while a removal runs.
 BOOL OnSetCursor(HWND dialog) {
-    if (g_removalState != kRemovalRunning)
+    if (!ShowsWaitCursor())
         return FALSE;
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
     SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
@@ -108,12 +104,11 @@ INT_PTR CALLBACK SelectComponentsDialogProc(HWND dialog, UINT message, WPARAM wP
     case WM_SETCURSOR:
         return OnSetCursor(dialog);
     case WM_REMOVAL_DONE:
-        // The number is also DM_SETDEFID's: only the worker's own message,
-        // after it has finished, ends the dialog. It is ended here, on the
-        // dialog's own thread: ended from the worker, the modal loop could
-        // return before this message was handled, and no quit message
+        // Only the worker's own message ends the dialog. It is ended here,
+        // on the dialog's own thread: ended from the worker, the modal loop
+        // could return before this message was handled, and no quit message
         // would ever come.
-        if (g_removalState != kRemovalFinished)
+        if (!RemovalHasFinished())
             return FALSE;
         EndProgram(dialog);
         return TRUE;

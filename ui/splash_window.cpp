@@ -1,6 +1,6 @@
 #include "splash_window.h"
 
-#include "removal_worker.h"
+#include "removal_state.h"
 #include "select_components.h"
 #include "window_size.h"
 #include "../removal/remove_component.h"
@@ -72,7 +72,7 @@ LRESULT CALLBACK SplashWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         break;
     case WM_QUERYENDSESSION:
         // A shutdown or log-off waits for a running removal.
-        if (g_removalState != kRemovalIdle)
+        if (RefusesEndSession())
             return FALSE;
         break;
     case WM_DESTROY:

@@ -1,7 +1,5 @@
-// The entry cut, the 95/98 batch-file rewrite and the UTF-16 conversion of
-// the environment cleanup.
+// The entry cut and the 95/98 batch-file rewrite of the environment cleanup.
 #include "environment/entry_removal.h"
-#include "environment/wide_text.h"
 #include "memory_files.h"
 
 #include <gtest/gtest.h>
@@ -99,26 +97,6 @@ TEST(BatchRewrite, ReportsReadAndWriteErrorsAndRefusesAnEmptyOrTooLongDirectory)
         size_t changed;
         EXPECT_FALSE(files.Rewrite(row.dir, &changed)) << row.readErrorAt << " " << row.writeLimit;
     }
-}
-
-TEST(WideText, EveryUnitComesBackAndWhatDoesNotFitIsRefused) {
-    for (std::u16string text :
-         {u""s, u"C:\\Données\\日本;C:\\B"s, u"\xD800 \xDC00\xFFFF"s, u"😀"s}) {
-        char bytes[64];
-        char16_t back[32];
-        EXPECT_LE(0, WideToBytes(text.data(), text.size(), bytes, sizeof bytes));
-        EXPECT_EQ(static_cast<long>(text.size()), BytesToWide(bytes, back, 32));
-        EXPECT_TRUE(text == back) << bytes;
-    }
-    char pair[8];
-    WideToBytes(u"😀", 2, pair, sizeof pair);
-    EXPECT_STREQ("\xF0\x9F\x98\x80", pair) << "a surrogate pair is one character in UTF-8";
-    char small[6] = "x";
-    char16_t wide[3] = u"x";
-    EXPECT_EQ(-1, WideToBytes(u"日本", 2, small, sizeof small));
-    EXPECT_EQ(-1, BytesToWide("abc", wide, 3));
-    EXPECT_EQ(-1, BytesToWide("\xFF", wide, 3));
-    EXPECT_EQ('\0', small[0] | wide[0]);
 }
 
 } // namespace
