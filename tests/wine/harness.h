@@ -163,10 +163,10 @@ inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call>
         called.push_back(call["cmdline"]);
         EXPECT_LE(previous, stoull(call["start"])) << call["cmdline"] << " started too soon";
         previous = stoull("0" + call["end"]);
+        EXPECT_TRUE(previous != 0 && previous <= by)
+            << call["cmdline"] << ": the program did not wait for it to end";
     }
     EXPECT_EQ(expected, called);
-    EXPECT_TRUE((previous != 0 && previous <= by) || calls.empty())
-        << "the program did not wait for its last uninstaller";
 }
 
 // Polls until condition holds; false after timeoutMs (made patient).

@@ -27,14 +27,16 @@ class Interactive : public ::testing::Test {
             TerminateProcess(program_.hProcess, 1), FinishProgram(program_);
     }
 
-    // Starts the program on this installation; waits for its dialog when
-    // told to.
+    // Starts the program on this installation (with these creation flags);
+    // waits for its dialog unless it starts suspended.
     bool Start(const char* windows, const std::vector<Component>& installed,
-               bool uninstaller = true) {
+               bool uninstaller = true, DWORD flags = 0) {
         PrepareProgram(uninstaller);
         Install(installed);
         ReportWindows(windows);
-        program_ = StartProgram("");
+        program_ = StartProgram("", flags);
+        if (flags != 0)
+            return true;
         dialog_ = FindWindowOf(program_.dwProcessId, "#32770", "Select Components");
         list_ = GetDlgItem(dialog_, kList);
         return dialog_ != NULL;
@@ -77,10 +79,9 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     // The timer starts after this tick and before the program first waits
     // for input.
     DWORD started = GetTickCount();
-    PrepareProgram();
-    Install({kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}});
-    ReportWindows("win95");
-    program_ = StartProgram("");
+    Start("win95",
+          {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}}, true,
+          CREATE_DEFAULT_ERROR_MODE);
     ASSERT_EQ(0u, WaitForInputIdle(program_.hProcess, Patience(30000)));
     DWORD idle = GetTickCount();
     g_program = program_.dwProcessId;
@@ -117,10 +118,7 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
 // program (once the dialog is open, it is ignored: see the next test). A
 // hook in the program queues it the moment the window has been created.
 TEST_F(Interactive, ACloseBeforeTheDialogOpensEndsTheProgram) {
-    PrepareProgram();
-    Install({kAlpha});
-    ReportWindows("winxp");
-    program_ = StartProgram("", CREATE_SUSPENDED);
+    Start("winxp", {kAlpha}, true, CREATE_SUSPENDED);
     HMODULE closer = LoadLibraryA("close_hook.dll");
     HOOKPROC closeOnCreate = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(closer, "CloseOnCreate")));

@@ -29,25 +29,17 @@ enum Twist {
 // must follow: the files of the uninstallers called, in order, and the log's
 // lines in order, each as pieces split at '*'.
 struct Row {
-    Row(const char* guards, const char* windows, Change path, Change classPath,
-        Change autoexec = {}, std::optional<std::string> dir = "C:\\PROD",
-        std::vector<Component> installed = {kBase}, std::string tail = " -c ClientBase",
-        std::vector<std::string> files = {kBase.file}, bool uninstaller = true, int exitCode = 0,
-        std::string logFile = "", std::vector<std::string> log = {}, Twist twist = kNoTwist)
-        : guards(guards), windows(windows), path(path), classPath(classPath), autoexec(autoexec),
-          dir(dir), installed(installed), tail(tail), files(files), uninstaller(uninstaller),
-          exitCode(exitCode), logFile(logFile), log(log), twist(twist) {}
     const char *guards, *windows;
-    Change path, classPath, autoexec;
-    std::optional<std::string> dir;
-    std::vector<Component> installed;
-    std::string tail;
-    std::vector<std::string> files;
-    bool uninstaller;
-    int exitCode; // the stub's
-    std::string logFile;
-    std::vector<std::string> log;
-    Twist twist;
+    Change path, classPath, autoexec = {};
+    std::optional<std::string> dir = "C:\\PROD";
+    std::vector<Component> installed = {kBase};
+    std::string tail = " -c ClientBase";
+    std::vector<std::string> files = {kBase.file};
+    bool uninstaller = true;
+    int exitCode = 0; // the stub's
+    std::string logFile = "";
+    std::vector<std::string> log = {};
+    Twist twist = kNoTwist;
 };
 
 const std::string kArchives = "C:\\PROD\\wkdocs\\wkdocs.zip;C:\\PROD\\wkdocs\\aqvxsg.zip;";
@@ -117,7 +109,7 @@ const Row kRows[] = {
         "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "", {},
         kTemporaryFileIsADirectory),
     Row("On98AutoexecStaysWholeWhenTheDiskFillsUpUnderItsNewCopy", "win98", {}, {},
-        {kLine + "\r\n" + std::string(1 << 20, 'x') + "\r\n" + kLine}, "C:\\PROD", {kBase},
+        {kLine + "\r\n" + std::string(1 << 16, 'x') + "\r\n" + kLine}, "C:\\PROD", {kBase},
         " -c ClientBase", {kBase.file}, true, 0, "", {}, kDiskFillsUp),
     Row("On98AutoexecWithNothingToCutKeepsItsBytesAndTime", "win98", {}, {},
         {"SET PATH=C:\\PRODUCT\\BIN;\"%PATH%\"\r\nREM " + kLine + "\r\n"}),
@@ -155,14 +147,12 @@ bool Matches(const std::string& line, const std::string& pattern) {
 // Fills drive C: (a tmpfs of this run) until only about free bytes are left.
 void FillDriveC(size_t free) {
     ULARGE_INTEGER available;
-    ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, NULL, NULL));
-    ASSERT_LT(available.QuadPart, 1ull << 30) << "drive C: is not the test run's own small disk";
+    ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, NULL, NULL) && available.QuadPart < 1 << 30)
+        << "drive C: is not the test run's own small disk";
+    std::string bytes(available.QuadPart - free, 'f');
     HANDLE filler = CreateFileA("c:\\filler", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    std::string block(1 << 16, 'f');
-    DWORD written = 0;
-    for (ULONGLONG left = available.QuadPart - free; left >= block.size(); left -= written)
-        ASSERT_TRUE(
-            WriteFile(filler, block.data(), static_cast<DWORD>(block.size()), &written, NULL));
+    DWORD written;
+    ASSERT_TRUE(WriteFile(filler, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL));
     CloseHandle(filler);
 }
 
