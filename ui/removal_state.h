@@ -79,7 +79,8 @@ inline bool RemovalHasFinished() {
     return g_removalState == kRemovalFinished;
 }
 
-// A shutdown or log-off waits while a removal is under way.
+// A shutdown or log-off waits while uninstallers run; once they are all
+// done (the success message is up) it may go ahead.
 inline bool RefusesEndSession() {
-    return g_removalState != kRemovalIdle;
+    return g_removalState == kRemovalRunning;
 }

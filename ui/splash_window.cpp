@@ -21,9 +21,12 @@ void OnCreate(HWND window) {
     SetTimer(window, kDialogTimer, kDialogDelayMs, NULL);
 }
 
-// Opens the selection dialog, once; it runs its own modal loop.
+// Opens the selection dialog, once; it runs its own modal loop. Only the
+// tick that stops the running timer opens it: a timer message posted by
+// another program, or one queued behind the first, finds it stopped.
 void OnTimer(HWND window) {
-    KillTimer(window, kDialogTimer);
+    if (!KillTimer(window, kDialogTimer))
+        return;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SELECT_COMPONENTS), window,
                     SelectComponentsDialogProc, 0);
