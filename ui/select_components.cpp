@@ -15,10 +15,13 @@ HWND g_componentList;
 // What the worker is given; filled just before it starts.
 RemovalRequest g_removalRequest;
 
+// The last worker started; closed when the next starts or the dialog goes.
+HANDLE g_worker;
+
 // Lists one registered component, unless it is the base component
 // (compared byte for byte, see IsBaseComponent).
 void ListComponent(const char* name, void*) {
-    if (IsBaseComponent(name))
+    if (IsBaseComponent(name) || g_listedCount == kMostListed)
         return;
     SendMessageA(g_componentList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     ++g_listedCount;
@@ -46,13 +49,45 @@ void OnRemove(HWND dialog) {
     g_removalRequest.componentList = g_componentList;
     g_removalRequest.dialog = dialog;
     g_removalRequest.componentsKeyPath = ComponentsKey;
+    for (int i = 0; i < g_listedCount; ++i)
+        g_removalRequest.selected[i] = SendMessageA(g_componentList, LB_GETSEL, i, 0) > 0;
     // Windows 95 fails CreateThread without somewhere to put the id.
     DWORD threadId;
     HANDLE worker = CreateThread(NULL, 0, RemovalWorker, &g_removalRequest, 0, &threadId);
-    if (worker == NULL)
+    if (worker == NULL) {
         ReturnToIdle();
-    else
-        CloseHandle(worker);
+        return;
+    }
+    if (g_worker != NULL)
+        CloseHandle(g_worker);
+    g_worker = worker;
+}
+
+// The dialog goes under a running removal only when a quit message (or the
+// end of the splash window) cut its modal loop short. The removal still goes
+// to its end: until the worker has ended, the list and the dialog stay and
+// this thread keeps handling their messages; the quit message is passed on
+// afterwards.
+void OnDestroy() {
+    if (g_worker == NULL)
+        return;
+    bool quit = false;
+    MSG message;
+    while (MsgWaitForMultipleObjects(1, &g_worker, FALSE, INFINITE, QS_ALLINPUT) ==
+           WAIT_OBJECT_0 + 1) {
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    CloseHandle(g_worker);
+    g_worker = NULL;
+    if (quit)
+        PostQuitMessage(0);
 }
 
 // Ends the dialog and, with the quit message, the program.
@@ -103,6 +138,9 @@ INT_PTR CALLBACK SelectComponentsDialogProc(HWND dialog, UINT message, WPARAM wP
         return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_SETCURSOR:
         return OnSetCursor(dialog);
+    case WM_DESTROY:
+        OnDestroy();
+        return TRUE;
     case WM_REMOVAL_DONE:
         // Only the worker's own message ends the dialog. It is ended here,
         // on the dialog's own thread: ended from the worker, the modal loop

@@ -170,6 +170,8 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     Press(kCancel);
     HWND progress = Box(""), splash = GetWindow(dialog_, GW_OWNER);
     EXPECT_EQ("Gamma", TextOf(GetDlgItem(progress, kProgressName)));
+    SendMessageA(list_, LB_SETSEL, TRUE, 1); // as another program may: Beta in, Alpha out
+    SendMessageA(list_, LB_SETSEL, FALSE, 0);
     EXPECT_FALSE(Enabled(kList) || Enabled(kCancel) || Enabled(kRemove));
     PostMessageA(splash, WM_CLOSE, 0, 0);
     SendMessageA(dialog_, DM_SETDEFID, kRemove, 0);
@@ -196,10 +198,14 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
         })) << "a handle of an ended uninstaller stays open";
     }
 
-    ReleaseSemaphore(go, 2, NULL);
     Select({0});
     Press(kRemove);
+    Box(""); // Beta's uninstaller waits; another program's quit message ends the dialog
+    PostThreadMessageA(program_.dwThreadId, WM_QUIT, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog_); }));
+    ReleaseSemaphore(go, 2, NULL);
     HWND done = Box("Quorvane");
+    EXPECT_NE(FALSE, SendMessageA(splash, WM_QUERYENDSESSION, 0, 0)) << "refused when all is done";
     EXPECT_EQ("The Quorvane Clients have been successfully removed",
               TextOf(GetDlgItem(done, kMessageText)));
     EXPECT_EQ(dialog_, GetWindow(done, GW_OWNER));
