@@ -7,23 +7,50 @@ namespace {
 // The log file named by QVUNINST_LOG; empty when there is none.
 char g_logPath[MAX_PATH];
 
-// A line longer than this is cut short; the line end always fits.
-const int kLogLineSize = 3072;
+// Room for the longest line the log writes whole: the start line with the
+// 999 bytes of the tail that counts, every one escaped to four. A longer line
+// is cut short; the line end always fits.
+const int kLogLineSize = 4 * 999 + 256;
 
-// Another run may hold the file for one line: wait for it a little, never
-// for long.
-const int kOpenAttempts = 50;
-const DWORD kOpenRetryMs = 20;
+// Another run may hold the file, or its lock, for one line: wait for it a
+// little, never for long.
+const int kAttempts = 50;
+const DWORD kRetryMs = 20;
+
+// The byte each run locks while it appends a line: far beyond the end of
+// any real log, so that readers are never in its way, and below 2 GB for
+// every file system and network server.
+const DWORD kLockOffset = 0x40000000;
+
+// Waits a little while the error says that another holds the file.
+bool RetryAfter(DWORD error, int attempt) {
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
+        attempt + 1 == kAttempts)
+        return false;
+    Sleep(kRetryMs);
+    return true;
+}
 
 HANDLE OpenForOneLine() {
     for (int attempt = 0;; ++attempt) {
-        // Not shared: no other run writes while this line goes in.
-        HANDLE file = CreateFileA(g_logPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
-            attempt + 1 == kOpenAttempts)
+        // Shared: readers, and the writers of other runs, may keep it open.
+        HANDLE file = CreateFileA(g_logPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE || !RetryAfter(GetLastError(), attempt))
             return file;
-        Sleep(kOpenRetryMs);
+    }
+}
+
+// Takes the append lock, so that runs appending at the same moment (from
+// several machines) each find the end after the line before and write a
+// whole line. False when another holds it for longer than a line takes, or
+// when the file system has no locks: the line goes in without it.
+bool LockForOneLine(HANDLE file) {
+    for (int attempt = 0;; ++attempt) {
+        if (LockFile(file, kLockOffset, 0, 1, 0))
+            return true;
+        if (!RetryAfter(GetLastError(), attempt))
+            return false;
     }
 }
 
@@ -37,12 +64,18 @@ struct LogLine {
 
 namespace {
 
-// Adds text as it is, up to the room left before the line end.
-void Append(LogLine* line, const char* text) {
-    if (line == NULL)
+// Adds text as it is, up to the room left before the line end; with whole,
+// all of it or nothing.
+void Append(LogLine* line, const char* text, bool whole = false) {
+    if (line == NULL || (whole && line->length + lstrlenA(text) > kLogLineSize - 2))
         return;
     while (*text != '\0' && line->length < kLogLineSize - 2)
         line->text[line->length++] = *text++;
+}
+
+// Whether a byte is written as an escape: the control characters.
+bool IsEscaped(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
 }
 
 } // namespace
@@ -78,8 +111,23 @@ void LogNumber(LogLine* line, unsigned long number) {
     Append(line, digits);
 }
 
+// Control characters are written as \r, \n, \t or \xNN (two upper-case hex
+// digits), so that a line is always one event. A backslash stays single,
+// as paths are full of them, except where it stands before r, n, t, x,
+// another backslash or a control character: there it is doubled.
 void LogName(LogLine* line, const char* name) {
-    Append(line, name);
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p != '\0'; ++p) {
+        char piece[5] = {static_cast<char>(*p), '\0'};
+        unsigned char next = p[1];
+        if (*p == '\\' && (next == 'r' || next == 'n' || next == 't' || next == 'x' ||
+                            next == '\\' || IsEscaped(next)))
+            piece[1] = '\\';
+        else if (*p == '\r' || *p == '\n' || *p == '\t')
+            wsprintfA(piece, "\\%c", *p == '\r' ? 'r' : *p == '\n' ? 'n' : 't');
+        else if (IsEscaped(*p))
+            wsprintfA(piece, "\\x%02X", *p);
+        Append(line, piece, true);
+    }
 }
 
 void WriteLogLine(LogLine* line) {
@@ -89,14 +137,18 @@ void WriteLogLine(LogLine* line) {
     line->text[line->length++] = '\n';
     HANDLE file = OpenForOneLine();
     if (file != INVALID_HANDLE_VALUE) {
+        bool locked = LockForOneLine(file);
         DWORD written;
         if (SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER)
             WriteFile(file, line->text, static_cast<DWORD>(line->length), &written, NULL);
         FlushFileBuffers(file);
+        if (locked)
+            UnlockFile(file, kLockOffset, 0, 1, 0);
         CloseHandle(file);
-    } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
-        // Held by someone else for longer than a line takes: the rest of
-        // the run goes without the log rather than wait for it again.
+    } else {
+        // No such directory, no right to write, or held by someone else
+        // for longer than a line takes: the rest of the run goes without
+        // the log rather than try again for every line.
         g_logPath[0] = '\0';
     }
     HeapFree(GetProcessHeap(), 0, line);

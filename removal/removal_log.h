@@ -24,13 +24,15 @@ void LogText(LogLine* line, const char* text);
 void LogNumber(LogLine* line, unsigned long number);
 
 // Adds a text that comes from outside the program: a component's name, the
-// command-line tail, a path read from the registry. Such texts are written
-// as they are.
+// command-line tail, a path read from the registry. Its control characters
+// are escaped (\r, \n, \t, \xNN; a backslash before an escape's letter or
+// another backslash is doubled), so that the line stays one line.
 void LogName(LogLine* line, const char* name);
 
 // Appends the line to the log, whole, and is done with it: the file is
-// opened, appended to and closed, so runs that share a file mix only whole
-// lines.
+// opened (shared with readers and other writers), locked for the append,
+// appended to and closed, so runs that share a file mix only whole lines.
+// Once the file cannot be opened, the run writes no more lines.
 void WriteLogLine(LogLine* line);
 
 // A line of the log's own words alone.

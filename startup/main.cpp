@@ -27,8 +27,11 @@ void LogStart(const char* tail) {
     }
     LogLine* line = StartLogLine();
     if (tail[0] != '\0') {
+        // The part of the tail that counts, whole.
+        char counted[kRemovalBufferSize];
+        lstrcpynA(counted, tail, sizeof counted);
         LogText(line, "start: silent removal, tail \"");
-        LogName(line, tail);
+        LogName(line, counted);
         LogText(line, "\", ");
     } else {
         LogText(line, "start: interactive removal, ");

@@ -49,8 +49,13 @@ void OnRemove(HWND dialog) {
     g_removalRequest.componentList = g_componentList;
     g_removalRequest.dialog = dialog;
     g_removalRequest.componentsKeyPath = ComponentsKey;
-    for (int i = 0; i < g_listedCount; ++i)
-        g_removalRequest.selected[i] = SendMessageA(g_componentList, LB_GETSEL, i, 0) > 0;
+    for (int i = 0; i < g_listedCount; ++i) {
+        unsigned char bit = static_cast<unsigned char>(1 << (i % 8));
+        if (SendMessageA(g_componentList, LB_GETSEL, i, 0) > 0)
+            g_removalRequest.selected[i / 8] |= bit;
+        else
+            g_removalRequest.selected[i / 8] &= static_cast<unsigned char>(~bit);
+    }
     // Windows 95 fails CreateThread without somewhere to put the id.
     DWORD threadId;
     HANDLE worker = CreateThread(NULL, 0, RemovalWorker, &g_removalRequest, 0, &threadId);

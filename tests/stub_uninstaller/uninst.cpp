@@ -13,6 +13,7 @@
 //   QVTEST_WHOLE_KEY  when set, it deletes the whole Components key, as a
 //                     base uninstaller may, instead of its own value
 //   QVTEST_EXIT_CODE  its exit code (default 0)
+//   QVTEST_MAKE_DIR   a directory it makes as it ends (none when unset)
 // A GUI program without windows, so that starting it shows nothing.
 #include "record.h"
 
@@ -75,6 +76,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
         RegCloseKey(key);
     }
+    CreateDirectoryA(Variable("QVTEST_MAKE_DIR"), NULL);
     Append("component " + component + "\nend " + std::to_string(Now()) + "\n");
     return atoi(Variable("QVTEST_EXIT_CODE"));
 }

@@ -171,10 +171,9 @@ inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call>
 
 // Polls until condition holds; false after timeoutMs (made patient).
 inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
-    for (ULONGLONG deadline = GetTickCount64() + Patience(timeoutMs); !condition(); Sleep(5)) {
+    for (ULONGLONG deadline = GetTickCount64() + Patience(timeoutMs); !condition(); Sleep(5))
         if (GetTickCount64() > deadline)
             return false;
-    }
     return true;
 }
 

@@ -191,12 +191,11 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     EXPECT_FALSE(Enabled(kRemove)) << "Remove is enabled with nothing selected";
     std::vector<Call> calls = RecordedCalls();
     ExpectCalls({kGamma.file, kAlpha.file}, calls, Now());
-    for (Call call : calls) {
+    for (Call call : calls)
         EXPECT_TRUE(WaitFor([&] {
             HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, stoul(call["pid"]));
             return handle == NULL || !CloseHandle(handle);
         })) << "a handle of an ended uninstaller stays open";
-    }
 
     Select({0});
     Press(kRemove);
