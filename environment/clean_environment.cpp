@@ -21,9 +21,12 @@ static_assert(sizeof kBinSuffix < sizeof kArchiveSuffix &&
                   sizeof kClassesSuffix < sizeof kArchiveSuffix,
               "the archives make the longest entry");
 
-// Why a value was left alone, in the log's words.
+// Why a value was left alone, in the log's words; null when the store has
+// said it.
 const char* ReasonLeftAlone(EnvironmentRead read) {
     switch (read) {
+    case kKeyNotOpened:
+        return NULL;
     case kValueMissing:
         return "left alone: it does not exist";
     case kValueEmpty:
@@ -51,9 +54,11 @@ void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
     DWORD type;
     EnvironmentRead read = ReadEnvironmentValue(variable, platformId, text, &type);
     if (read != kValueRead) {
-        LogLine* line = StartVariableLine(variable);
-        LogText(line, ReasonLeftAlone(read));
-        WriteLogLine(line);
+        if (ReasonLeftAlone(read) != NULL) {
+            LogLine* line = StartVariableLine(variable);
+            LogText(line, ReasonLeftAlone(read));
+            WriteLogLine(line);
+        }
         return;
     }
     if (!RemoveFirstOccurrence(text, entry)) {

@@ -36,11 +36,19 @@ const char16_t* WideName(const char* name) {
     return SameText(name, "Path") ? u"Path" : SameText(name, "CLASSPATH") ? u"CLASSPATH" : NULL;
 }
 
-HKEY OpenEnvironmentKey() {
+// Opens the key for the variable name; says in the log why it could not.
+HKEY OpenEnvironmentKey(const char* name) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return NULL;
-    return key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnvironmentKey, 0, KEY_ALL_ACCESS, &key);
+    if (status == ERROR_SUCCESS)
+        return key;
+    LogLine* line = StartLogLine();
+    LogText(line, name);
+    LogText(line, ": the key of the machine's environment could not be opened (error ");
+    LogNumber(line, static_cast<unsigned long>(status));
+    LogText(line, ")");
+    WriteLogLine(line);
+    return NULL;
 }
 
 // What a finished query's status and the value's type say before its text
@@ -98,7 +106,7 @@ EnvironmentRead ReadAnsi(HKEY key, const char* name, char* text, DWORD* type) {
 }
 
 bool WriteRegistry(const char* name, const char* text, DWORD type, DWORD platformId) {
-    HKEY key = OpenEnvironmentKey();
+    HKEY key = OpenEnvironmentKey(name);
     if (key == NULL)
         return false;
     LONG status = ERROR_INVALID_DATA;
@@ -205,9 +213,9 @@ EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
         BuildPathLine(dir, text, kEnvironmentTextSize);
         return kValueRead;
     }
-    HKEY key = OpenEnvironmentKey();
+    HKEY key = OpenEnvironmentKey(name);
     if (key == NULL)
-        return kValueMissing;
+        return kKeyNotOpened;
     const char16_t* wideName = WideName(name);
     EnvironmentRead read = HoldsUnicode(platformId) && wideName != NULL
                                ? ReadWide(key, wideName, text, type)

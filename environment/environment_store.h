@@ -22,7 +22,8 @@ const DWORD kEnvironmentTextSize = kEnvironmentValueLength * kBytesPerWideUnit +
 
 enum EnvironmentRead {
     kValueRead,
-    kValueMissing, // no such value, or the key cannot be opened
+    kValueMissing, // no such value
+    kKeyNotOpened, // the key could not be opened; the log says why
     kValueEmpty,
     kValueTooLong,
     kValueNotText, // a type other than REG_SZ and REG_EXPAND_SZ
