@@ -120,7 +120,7 @@ void LogName(LogLine* line, const char* name) {
         char piece[5] = {static_cast<char>(*p), '\0'};
         unsigned char next = p[1];
         if (*p == '\\' && (next == 'r' || next == 'n' || next == 't' || next == 'x' ||
-                            next == '\\' || IsEscaped(next)))
+                           next == '\\' || IsEscaped(next)))
             piece[1] = '\\';
         else if (*p == '\r' || *p == '\n' || *p == '\t')
             wsprintfA(piece, "\\%c", *p == '\r' ? 'r' : *p == '\n' ? 'n' : 't');
