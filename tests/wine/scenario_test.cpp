@@ -183,8 +183,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     const FILETIME kLongAgo = {0, 0x01C00000}; // in 1998
     HANDLE autoexec =
         CreateFileA("c:\\autoexec.bat", FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
-    SetFileTime(autoexec, NULL, NULL, &kLongAgo);
-    CloseHandle(autoexec);
+    SetFileTime(autoexec, NULL, NULL, &kLongAgo), CloseHandle(autoexec);
     PROCESS_INFORMATION program = StartProgram(row.tail);
     EXPECT_EQ(0u, FinishProgram(program));
     RemoveDirectoryA("c:\\aut0exec.qvs");
