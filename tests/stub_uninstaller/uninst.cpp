@@ -41,14 +41,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string seen, commandLine = GetCommandLineA();
     for (unsigned char c : Snapshot())
         seen += "0123456789abcdef"[c >> 4], seen += "0123456789abcdef"[c & 15];
-    std::string record = FileBytes(Variable("QVTEST_RECORD"));
+    // The calls before this one each left a "start" in the record.
+    std::string record = " " + FileBytes(Variable("QVTEST_RECORD"));
     std::istringstream sleeps(Variable("QVTEST_SLEEP_MS"));
-    int calls = 0, sleepMs = 0;
-    for (size_t at = record.find("start "); at != std::string::npos;
+    DWORD sleepMs = 0;
+    for (size_t at = 0, next; at != std::string::npos && sleeps >> next;
          at = record.find("start ", at + 1))
-        ++calls;
-    for (int call = 0, next; call <= calls && sleeps >> next; ++call)
-        sleepMs = next;
+        sleepMs = static_cast<DWORD>(next);
     Append("start " + std::to_string(Now()) + "\npid " + std::to_string(GetCurrentProcessId()) +
            "\ncmdline " + commandLine + "\nseen " + seen + "\n");
     Sleep(sleepMs);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -37,8 +38,7 @@ inline DWORD Patience(DWORD ms) {
 // directory of this test run, which cmake/wine-run names.
 inline std::string RecordPath() {
     std::string path = std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/record.txt";
-    for (char& c : path)
-        c = c == '/' ? '\\' : c;
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 

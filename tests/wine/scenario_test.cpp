@@ -192,8 +192,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     const FILETIME kLongAgo = {0, 0x01C00000}; // in 1998
     HANDLE autoexec =
         CreateFileA("c:\\autoexec.bat", FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
-    SetFileTime(autoexec, NULL, NULL, &kLongAgo);
-    CloseHandle(autoexec);
+    SetFileTime(autoexec, NULL, NULL, &kLongAgo), CloseHandle(autoexec);
     HANDLE reader =
         CreateFileA(row.twist == kLogIsHeldByAReader ? row.logFile.c_str() : "", GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
