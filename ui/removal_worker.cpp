@@ -38,7 +38,7 @@ DWORD WINAPI RemovalWorker(void* argument) {
     // From the bottom up, so that deleting an item keeps the indexes of
     // those not yet visited.
     for (int i = *request->listedCount - 1; i >= 0; --i) {
-        if (!SelectedAt(request, i))
+        if (SendMessageA(list, LB_GETITEMDATA, i, 0) != kMarkedForRemoval)
             continue;
         LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
         if (length < 0 || length > 255)

@@ -21,7 +21,7 @@ HANDLE g_worker;
 // Lists one registered component, unless it is the base component
 // (compared byte for byte, see IsBaseComponent).
 void ListComponent(const char* name, void*) {
-    if (IsBaseComponent(name) || g_listedCount == kMostListed)
+    if (IsBaseComponent(name))
         return;
     SendMessageA(g_componentList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     ++g_listedCount;
@@ -50,11 +50,8 @@ void OnRemove(HWND dialog) {
     g_removalRequest.dialog = dialog;
     g_removalRequest.componentsKeyPath = ComponentsKey;
     for (int i = 0; i < g_listedCount; ++i) {
-        unsigned char bit = static_cast<unsigned char>(1 << (i % 8));
-        if (SendMessageA(g_componentList, LB_GETSEL, i, 0) > 0)
-            g_removalRequest.selected[i / 8] |= bit;
-        else
-            g_removalRequest.selected[i / 8] &= static_cast<unsigned char>(~bit);
+        LPARAM marked = SendMessageA(g_componentList, LB_GETSEL, i, 0) > 0 ? kMarkedForRemoval : 0;
+        SendMessageA(g_componentList, LB_SETITEMDATA, i, marked);
     }
     // Windows 95 fails CreateThread without somewhere to put the id.
     DWORD threadId;
