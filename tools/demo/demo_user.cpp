@@ -98,7 +98,10 @@ int main(int argc, char** argv) {
     Shot(dir, "1-selection.bmp");
     PostMessageA(GetDlgItem(dialog, 1004), BM_CLICK, 0, 0);
 
-    if (Check(FindWindowOf(processId, "#32770", "") != NULL, "waiting for the progress box")) {
+    HWND progress = FindWindowOf(processId, "#32770", "");
+    if (Check(progress != NULL, "waiting for the progress box")) {
+        // Painted now, however slowly the machine runs.
+        RedrawWindow(progress, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
         Sleep(200);
         Shot(dir, "2-progress.bmp");
     }
