@@ -54,8 +54,9 @@ wait_for_line() {
 # The qvuninst.exe started for one measurement, found among all processes of
 # the machine by the tag in its environment: Wine hands a program's
 # environment down to the programs it starts, so only this run's carry it.
+# Emulated, its command line still starts with the emulator and Wine's loader.
 program_with_tag() {
-    pgrep -f '^[^ ]*qvuninst\.exe' | sed 's|.*|/proc/&/environ|' |
+    pgrep -f '^([^ ]*qemu-i386 [^ ]* )?[^ ]*qvuninst\.exe' | sed 's|.*|/proc/&/environ|' |
         xargs -r grep -lzxF "QV_BENCH_TAG=$1" 2>/dev/null | cut -d/ -f3 | head -n 1 || true
 }
 
