@@ -83,10 +83,13 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     // The timer starts after this tick, and before the splash window's create
     // event, which comes once its WM_CREATE has been handled.
     DWORD started = GetTickCount();
-    ASSERT_TRUE(
-        Start("win95",
-              {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}}));
-    g_program = program_.dwProcessId;
+    Start("win95",
+          {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}}, true,
+          CREATE_SUSPENDED);
+    g_program = program_.dwProcessId; // known before any event can come in
+    ResumeThread(program_.hThread);
+    dialog_ = FindWindowOf(g_program, "#32770", "Select Components");
+    list_ = GetDlgItem(dialog_, kList);
     HWND splash = GetWindow(dialog_, GW_OWNER);
     // Another program's timer message, handled before the marker behind it.
     PostMessageA(splash, WM_TIMER, 1, 0);
