@@ -17,6 +17,6 @@ struct RemovalRequest {
 const LPARAM kMarkedForRemoval = 1;
 
 // Removes the components marked when Remove was pressed from the bottom of
-// the list up, then, once the list is empty, the base component, and reports success. Ends its
-// own thread.
+// the list up, then, once the list is empty, the base component, and reports
+// success. Ends its own thread.
 DWORD WINAPI RemovalWorker(void* request);
