@@ -16,11 +16,19 @@ set(QV_PROGRAM_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
 list(APPEND QV_PROGRAM_FLAGS -march=i386)
 target_compile_options(qvcore PRIVATE ${QV_PROGRAM_FLAGS})
 
+# The program is compiled against the headers of the oldest Windows it runs
+# on, Windows 95 and NT 4.0: a flag set, a constant or a structure size of a
+# later Windows (QS_ALLINPUT with Windows 8's bits, say, which Windows 7 and
+# older refuse) then does not compile in. The tests and tools target what
+# they like.
+set(QV_ERA_DEFINITIONS WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_WINDOWS=0x0400)
+target_compile_definitions(qvcore PRIVATE ${QV_ERA_DEFINITIONS})
+
 # The Win32 layer, shared by the program and the tests that drive its pieces.
 add_library(qvwin32 STATIC
     startup/command_line_removal.cpp
-    removal/registration.cpp
-    removal/removal_log.cpp
+    registration/registration.cpp
+    log/removal_log.cpp
     removal/remove_component.cpp
     environment/clean_environment.cpp
     environment/environment_store.cpp
@@ -28,6 +36,7 @@ add_library(qvwin32 STATIC
     ui/select_components.cpp
     ui/removal_worker.cpp)
 target_compile_options(qvwin32 PRIVATE ${QV_PROGRAM_FLAGS} -fno-threadsafe-statics)
+target_compile_definitions(qvwin32 PRIVATE ${QV_ERA_DEFINITIONS})
 target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
 
 # No C runtime at all: Windows 95 did not ship one, and the prebuilt start-up
@@ -35,6 +44,7 @@ target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
 # at its own entry and imports from Windows' own four libraries only.
 add_executable(qvuninst WIN32 startup/main.cpp base/memory_routines.cpp resources/qvuninst.rc)
 target_compile_options(qvuninst PRIVATE ${QV_PROGRAM_FLAGS})
+target_compile_definitions(qvuninst PRIVATE ${QV_ERA_DEFINITIONS})
 target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections -nostdlib -nostartfiles
     -Wl,-e,_ProgramEntry@0)
 target_link_libraries(qvuninst PRIVATE qvwin32 qv_warnings kernel32 user32 gdi32 advapi32)

@@ -3,8 +3,8 @@
 #include "entry_removal.h"
 #include "environment_store.h"
 #include "../base/text.h"
-#include "../removal/registration.h"
-#include "../removal/removal_log.h"
+#include "../registration/registration.h"
+#include "../log/removal_log.h"
 
 namespace {
 

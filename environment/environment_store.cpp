@@ -3,8 +3,8 @@
 #include "batch_rewrite.h"
 #include "entry_removal.h"
 #include "../base/text.h"
-#include "../removal/registration.h"
-#include "../removal/removal_log.h"
+#include "../registration/registration.h"
+#include "../log/removal_log.h"
 
 const char EnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 

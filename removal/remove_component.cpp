@@ -1,7 +1,7 @@
 #include "remove_component.h"
 
-#include "registration.h"
-#include "removal_log.h"
+#include "../registration/registration.h"
+#include "../log/removal_log.h"
 #include "uninstaller_command.h"
 #include "../environment/clean_environment.h"
 #include "../resources/resource.h"

@@ -1,7 +1,7 @@
 #include "command_line_removal.h"
 
 #include "command_line.h"
-#include "../removal/registration.h"
+#include "../registration/registration.h"
 #include "../removal/remove_component.h"
 
 namespace {

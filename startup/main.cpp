@@ -9,7 +9,7 @@
 
 #include "command_line.h"
 #include "command_line_removal.h"
-#include "../removal/removal_log.h"
+#include "../log/removal_log.h"
 #include "../ui/splash_window.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "removal_state.h"
 #include "removal_worker.h"
-#include "../removal/registration.h"
+#include "../registration/registration.h"
 #include "../resources/resource.h"
 
 int g_listedCount;
