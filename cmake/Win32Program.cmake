@@ -29,6 +29,7 @@ add_library(qvwin32 STATIC
     startup/command_line_removal.cpp
     registration/registration.cpp
     log/removal_log.cpp
+    removal/message_wait.cpp
     removal/remove_component.cpp
     environment/clean_environment.cpp
     environment/environment_store.cpp

@@ -2,6 +2,7 @@
 
 #include "../registration/registration.h"
 #include "../log/removal_log.h"
+#include "message_wait.h"
 #include "uninstaller_command.h"
 #include "../environment/clean_environment.h"
 #include "../resources/resource.h"
@@ -9,13 +10,6 @@
 HWND g_progressBox;
 
 namespace {
-
-// Access mask PROCESS_ALL_ACCESS had on the Windows versions the program
-// targets; later headers define a larger one that older systems refuse.
-const DWORD kProcessAllAccess = 0x1F0FFF;
-
-// Every input kind from QS_KEY to QS_HOTKEY.
-const DWORD kWakeOnAnyInput = 0xFF;
 
 const char kStartFailedText[] = "Call to CreateProcess() failed";
 const char kStartFailedCaption[] = "Quorvane Client";
@@ -34,15 +28,6 @@ void CloseProgressBox() {
         DestroyWindow(box);
 }
 
-// Handles every message waiting for the calling thread.
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // Begins a log line about component name.
 LogLine* StartComponentLine(const char* name) {
     LogLine* line = StartLogLine();
@@ -51,21 +36,15 @@ LogLine* StartComponentLine(const char* name) {
     return line;
 }
 
-// Returns when the uninstaller has ended, or at once when it cannot be
-// waited for: a wait that fails is not retried, so it never spins. Logs how
-// it ended.
+// Returns when the uninstaller has ended, or at once when its process
+// cannot be waited for at all. Logs how it ended.
 void WaitForUninstaller(const char* name, const PROCESS_INFORMATION& started) {
     DWORD startedAt = GetTickCount();
-    HANDLE process = OpenProcess(kProcessAllAccess, FALSE, started.dwProcessId);
+    // PROCESS_ALL_ACCESS of the era's headers: later ones define a larger
+    // mask that older systems refuse.
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, started.dwProcessId);
     HANDLE waitOn = process != NULL ? process : started.hProcess;
-    for (;;) {
-        DWORD result = MsgWaitForMultipleObjects(1, &waitOn, FALSE, INFINITE, kWakeOnAnyInput);
-        if (result != WAIT_OBJECT_0 + 1)
-            break;
-        // Messages are taken off the queue in silent mode too: left there,
-        // they would wake the wait again at once.
-        PumpMessages();
-    }
+    WaitHandlingMessages(waitOn, NULL);
     DWORD exitCode;
     bool ended = GetExitCodeProcess(waitOn, &exitCode) && exitCode != STILL_ACTIVE;
     DWORD elapsedMs = GetTickCount() - startedAt;

@@ -3,6 +3,7 @@
 #include "removal_state.h"
 #include "removal_worker.h"
 #include "../registration/registration.h"
+#include "../removal/message_wait.h"
 #include "../resources/resource.h"
 
 int g_listedCount;
@@ -74,18 +75,7 @@ void OnDestroy() {
     if (g_worker == NULL)
         return;
     bool quit = false;
-    MSG message;
-    while (MsgWaitForMultipleObjects(1, &g_worker, FALSE, INFINITE, QS_ALLINPUT) ==
-           WAIT_OBJECT_0 + 1) {
-        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                quit = true;
-                continue;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    WaitHandlingMessages(g_worker, &quit);
     CloseHandle(g_worker);
     g_worker = NULL;
     if (quit)

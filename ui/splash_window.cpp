@@ -14,18 +14,29 @@ const char kWindowClass[] = "uninstal";
 
 // Opens the selection dialog half a second after the window is created.
 const UINT_PTR kDialogTimer = 1;
-const UINT kDialogDelayMs = 500;
+const DWORD kDialogDelayMs = 500;
+
+// The coarsest clock among the systems the program runs on: Windows 95's
+// tick count moves in steps of 55 ms, so the timer's own tick may read as
+// that much early.
+const DWORD kClockStepMs = 55;
+
+// When the timer was started.
+DWORD g_timerStartedAt;
 
 // Starts the timer that opens the selection dialog.
 void OnCreate(HWND window) {
+    g_timerStartedAt = GetTickCount();
     SetTimer(window, kDialogTimer, kDialogDelayMs, NULL);
 }
 
 // Opens the selection dialog, once; it runs its own modal loop. Only the
-// tick that stops the running timer opens it: a timer message posted by
-// another program, or one queued behind the first, finds it stopped.
+// timer's own tick opens it: a timer message posted by another program
+// before the delay is over is ignored, and one that comes after the dialog
+// opened, or is queued behind the first, finds the timer stopped.
 void OnTimer(HWND window) {
-    if (!KillTimer(window, kDialogTimer))
+    if (GetTickCount() - g_timerStartedAt + kClockStepMs < kDialogDelayMs ||
+        !KillTimer(window, kDialogTimer))
         return;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SELECT_COMPONENTS), window,
@@ -120,7 +131,6 @@ int RunInteractiveRemoval(HINSTANCE instance, int showCode) {
 
     // GetMessage's -1 (an error) ends the loop too, rather than spinning.
     MSG message;
-    message.wParam = 0;
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
         HWND progressBox = g_progressBox;
         if (progressBox != NULL && IsDialogMessageA(progressBox, &message))
@@ -128,5 +138,7 @@ int RunInteractiveRemoval(HINSTANCE instance, int showCode) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
+    // 0 whatever the quit message carries: one posted by another program
+    // must not make a removal look failed.
+    return 0;
 }

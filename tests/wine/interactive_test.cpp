@@ -7,23 +7,6 @@ namespace {
 const int kList = 1000, kCancel = 1003, kRemove = 1004, kProgressName = 1008;
 const int kMessageText = 0xFFFF; // the text of a message box
 
-// The program g_program's windows, by the clock of their create events: when
-// its splash window was created, how many dialogs and when the first.
-DWORD g_program, g_splashAt, g_dialogs, g_firstDialogAt;
-
-void CALLBACK OnCreate(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD ms) {
-    char name[16] = "";
-    DWORD process = 0;
-    GetClassNameA(window, name, sizeof name);
-    GetWindowThreadProcessId(window, &process);
-    if (object != OBJID_WINDOW || process != g_program)
-        return;
-    if (strcmp(name, "uninstal") == 0 && g_splashAt == 0)
-        g_splashAt = ms;
-    if (strcmp(name, "#32770") == 0 && g_dialogs++ == 0)
-        g_firstDialogAt = ms;
-}
-
 class Interactive : public ::testing::Test {
   protected:
     void TearDown() override {
@@ -60,6 +43,16 @@ class Interactive : public ::testing::Test {
         }
     }
 
+    // A hook of close_hook.dll on the program's thread.
+    HHOOK HookProgram(int type, const char* name) {
+        HMODULE dll = LoadLibraryA("close_hook.dll");
+        HOOKPROC proc =
+            reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+        HHOOK hook = SetWindowsHookExA(type, proc, dll, program_.dwThreadId);
+        EXPECT_TRUE(hook != NULL) << name;
+        return hook;
+    }
+
     bool Enabled(int control) {
         return IsWindowEnabled(GetDlgItem(dialog_, control));
     }
@@ -76,19 +69,15 @@ class Interactive : public ::testing::Test {
 // 256-character name ends the list.
 TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExactlyClientBase) {
     const std::string y255(255, 'Y'), y256(256, 'Y');
-    MSG message; // the events come through this thread's message queue
+    MSG message; // the program's notes come through this thread's message queue
     PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, OnCreate,
-                                         0, 0, WINEVENT_OUTOFCONTEXT);
-    // The timer starts after this tick, and before the splash window's create
-    // event, which comes once its WM_CREATE has been handled.
-    DWORD started = GetTickCount();
+    SetEnvironmentVariableA("QVTEST_THREAD", std::to_string(GetCurrentThreadId()).c_str());
     Start("win95",
           {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}}, true,
           CREATE_SUSPENDED);
-    g_program = program_.dwProcessId; // known before any event can come in
+    HHOOK hook = HookProgram(WH_CALLWNDPROC, "NoteCreations");
     ResumeThread(program_.hThread);
-    dialog_ = FindWindowOf(g_program, "#32770", "Select Components");
+    dialog_ = FindWindowOf(program_.dwProcessId, "#32770", "Select Components");
     list_ = GetDlgItem(dialog_, kList);
     HWND splash = GetWindow(dialog_, GW_OWNER);
     // Another program's timer message, handled before the marker behind it.
@@ -96,16 +85,17 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     PostMessageA(list_, LB_SETITEMDATA, 0, 1);
     EXPECT_TRUE(WaitFor([&] { return SendMessageA(list_, LB_GETITEMDATA, 0, 0) == 1; }));
     Sleep(1200);                          // two ticks of a timer left running
-    SendMessageA(dialog_, WM_NULL, 0, 0); // what the program did so far is reported
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-    UnhookWinEvent(hook);
-    EXPECT_EQ(1u, g_dialogs) << "dialogs opened";
-    EXPECT_GE(g_firstDialogAt - started, 500u - 16) << "the dialog opened too soon";
-    EXPECT_LT(static_cast<LONG>(g_firstDialogAt - g_splashAt), 1000)
-        << "the dialog opened too late";
+    SendMessageA(dialog_, WM_NULL, 0, 0); // what the program did so far is noted
+    UnhookWindowsHookEx(hook);
+    std::vector<DWORD> created[2]; // by the program's clock: the splash window, the dialogs
+    while (PeekMessageA(&message, NULL, WM_APP, WM_APP, PM_REMOVE))
+        created[message.lParam & 1].push_back(static_cast<DWORD>(message.wParam));
+    ASSERT_EQ(1u, created[0].size()) << "splash windows created";
+    ASSERT_EQ(1u, created[1].size()) << "dialogs opened";
+    EXPECT_GE(created[1][0] - created[0][0], 500u - 16) << "the dialog opened too soon";
+    EXPECT_LT(created[1][0] - created[0][0], 1000u) << "the dialog opened too late";
 
-    EXPECT_EQ(FindWindowOf(g_program, "uninstal", "Quorvane Client Uninstall"), splash);
+    EXPECT_EQ(FindWindowOf(program_.dwProcessId, "uninstal", "Quorvane Client Uninstall"), splash);
     HMODULE program = LoadLibraryExA("qvuninst.exe", NULL, LOAD_LIBRARY_AS_DATAFILE);
     BITMAP bitmap = {};
     GetObjectA(LoadBitmapA(program, MAKEINTRESOURCEA(104)), sizeof bitmap, &bitmap);
@@ -117,7 +107,8 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
         << "the splash window is not sized to its bitmap";
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Client\255Base", y255}), ListItems(list_));
     EXPECT_FALSE(Enabled(kRemove)) << "Remove is enabled with nothing selected";
-    Press(kCancel);
+    // Another program's quit message, whatever it carries, ends it with 0.
+    PostThreadMessageA(program_.dwThreadId, WM_QUIT, 7, 0);
     EXPECT_EQ(0u, FinishProgram(program_));
     EXPECT_TRUE(RecordedCalls().empty());
 }
@@ -127,11 +118,7 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
 // hook in the program queues it the moment the window has been created.
 TEST_F(Interactive, ACloseBeforeTheDialogOpensEndsTheProgram) {
     Start("winxp", {kAlpha}, true, CREATE_SUSPENDED);
-    HMODULE closer = LoadLibraryA("close_hook.dll");
-    HOOKPROC closeOnCreate = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(closer, "CloseOnCreate")));
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, closeOnCreate, closer, program_.dwThreadId);
-    ASSERT_TRUE(hook != NULL);
+    HHOOK hook = HookProgram(WH_CALLWNDPROCRET, "CloseOnCreate");
     ResumeThread(program_.hThread);
     EXPECT_EQ(0u, FinishProgram(program_)) << "a close before the dialog opened was ignored";
     UnhookWindowsHookEx(hook);
@@ -192,7 +179,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
 
     ASSERT_TRUE(WaitFor([&] { return ListItems(list_).size() == 1 && Enabled(kCancel); }));
     EXPECT_EQ(std::vector<std::string>{"Beta"}, ListItems(list_));
-    EXPECT_FALSE(Enabled(kRemove)) << "Remove is enabled with nothing selected";
+    EXPECT_FALSE(Enabled(kRemove)) << "Remove is enabled before the user changed the selection";
     std::vector<Call> calls = RecordedCalls();
     ExpectCalls({kGamma.file, kAlpha.file}, calls, Now());
     for (Call call : calls)
@@ -204,7 +191,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     Select({0});
     Press(kRemove);
     Box(""); // Beta's uninstaller waits; another program's quit message ends the dialog
-    PostThreadMessageA(program_.dwThreadId, WM_QUIT, 0, 0);
+    PostThreadMessageA(program_.dwThreadId, WM_QUIT, 7, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog_); }));
     ReleaseSemaphore(go, 2, NULL);
     HWND done = Box("Quorvane");
