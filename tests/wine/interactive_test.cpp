@@ -127,7 +127,7 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
 // hook in the program queues it the moment the window has been created.
 TEST_F(Interactive, ACloseBeforeTheDialogOpensEndsTheProgram) {
     Start("winxp", {kAlpha}, true, CREATE_SUSPENDED);
-    HMODULE closer = LoadLibraryA("close_hook.dll");
+    HMODULE closer = LoadLibraryA("era_check.dll");
     HOOKPROC closeOnCreate = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(closer, "CloseOnCreate")));
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, closeOnCreate, closer, program_.dwThreadId);
