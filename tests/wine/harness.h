@@ -8,6 +8,7 @@
 #include "tests/stub_uninstaller/record.h"
 
 #include <stdlib.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -34,10 +35,11 @@ inline DWORD Patience(DWORD ms) {
     return getenv("QV_WINE_EMULATED") != NULL ? 4 * ms : ms;
 }
 
-// The stub's record, kept off drive C: (which a test may fill up): in the
-// directory of this test run, which cmake/wine-run names.
-inline std::string RecordPath() {
-    std::string path = std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/record.txt";
+// The stub's record (or another file of the run), kept off drive C: (which a
+// test may fill up): in the directory of this test run, which cmake/wine-run
+// names.
+inline std::string RecordPath(const char* name = "record.txt") {
+    std::string path = std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/" + name;
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
@@ -107,19 +109,69 @@ inline void PrepareProgram(bool withUninstaller = true) {
     DeleteFileA(RecordPath().c_str());
 }
 
-// Starts the program with this text after its quoted name.
+// Makes the suspended program load era_check.dll (beside this test program)
+// ahead of its own imports, to judge its calls by the Windows version Wine
+// reports: a new import directory, the checker's entry first, in memory of
+// its own above the image, and the image's headers pointing at it.
+inline void LoadChecker(HANDLE program) {
+    struct {
+        IMAGE_IMPORT_DESCRIPTOR checker, libraries[14], end; // the program imports from four
+        DWORD byOrdinal1[2][2];
+        char dll[MAX_PATH];
+    } imports = {};
+    auto read = [&](ULONG_PTR at, auto& to) {
+        return ReadProcessMemory(program, (void*)at, &to, sizeof to, NULL);
+    };
+    PROCESS_BASIC_INFORMATION info;
+    ULONG_PTR base = 0, block = 0, was;
+    IMAGE_DOS_HEADER dos;
+    IMAGE_NT_HEADERS32 nt;
+    IMAGE_DATA_DIRECTORY* directory = nt.OptionalHeader.DataDirectory;
+    ASSERT_TRUE(
+        GetModuleFileNameA(NULL, imports.dll, MAX_PATH) &&
+        !NtQueryInformationProcess(program, ProcessBasicInformation, &info, sizeof info, NULL) &&
+        read((ULONG_PTR)info.PebBaseAddress + 8, base) && read(base, dos) &&
+        read(base + dos.e_lfanew, nt) &&
+        read(base + directory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress, imports.libraries));
+    for (ULONG_PTR at = (base + nt.OptionalHeader.SizeOfImage + 0xFFFF) & ~0xFFFF;
+         !block && at < 0x70000000; at += 0x10000)
+        block = (ULONG_PTR)VirtualAllocEx(program, (void*)at, sizeof imports,
+                                          MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    strcpy(strrchr(imports.dll, '\\') + 1, "era_check.dll");
+    DWORD rva = static_cast<DWORD>(block - base), thunks = rva + 16 * sizeof imports.end;
+    imports.checker = {{thunks}, 0, 0, thunks + 16, thunks + 8};
+    imports.byOrdinal1[0][0] = imports.byOrdinal1[1][0] = IMAGE_ORDINAL_FLAG32 | 1;
+    directory[IMAGE_DIRECTORY_ENTRY_IMPORT] = {rva, 16 * sizeof imports.end};
+    directory[IMAGE_DIRECTORY_ENTRY_BOUND_IMPORT] = {0, 0};
+    void* headers = (void*)(base + dos.e_lfanew);
+    EXPECT_TRUE(block &&
+                WriteProcessMemory(program, (void*)block, &imports, sizeof imports, NULL) &&
+                VirtualProtectEx(program, headers, sizeof nt, PAGE_READWRITE, &was) &&
+                WriteProcessMemory(program, headers, &nt, sizeof nt, NULL) &&
+                VirtualProtectEx(program, headers, sizeof nt, was, &was))
+        << "era_check.dll could not be put into the program";
+}
+
+// Starts the program with this text after its quoted name, with the checker
+// in it; it stays suspended when the caller asks for that.
 inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0) {
     std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
-    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, flags, NULL, kProgramDir,
-                               &startup, &program))
+    SetEnvironmentVariableA("QVTEST_REFUSED", RecordPath("refused.txt").c_str());
+    DeleteFileA(RecordPath("refused.txt").c_str());
+    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, flags | CREATE_SUSPENDED,
+                               NULL, kProgramDir, &startup, &program))
         << commandLine;
+    LoadChecker(program.hProcess);
+    if (!(flags & CREATE_SUSPENDED))
+        ResumeThread(program.hThread);
     return program;
 }
 
-// Its exit code; fails the test and ends it when it runs past the deadline.
+// Its exit code; fails the test and ends it when it runs past the deadline,
+// and fails it for each call the checker refused.
 inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
     DWORD exitCode = ~0u;
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, Patience(30000)))
@@ -130,6 +182,9 @@ inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
     CloseHandle(program.hThread);
     CloseHandle(program.hProcess);
     program = {};
+    std::string refused = FileBytes(RecordPath("refused.txt"));
+    EXPECT_TRUE(refused.empty()) << (refused == "none" ? "era_check.dll did not run in the program"
+                                                       : "calls this Windows refuses:\n" + refused);
     return exitCode;
 }
 

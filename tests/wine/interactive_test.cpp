@@ -43,9 +43,9 @@ class Interactive : public ::testing::Test {
         }
     }
 
-    // A hook of close_hook.dll on the program's thread.
+    // A hook of era_check.dll on the program's thread.
     HHOOK HookProgram(int type, const char* name) {
-        HMODULE dll = LoadLibraryA("close_hook.dll");
+        HMODULE dll = LoadLibraryA("era_check.dll");
         HOOKPROC proc =
             reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
         HHOOK hook = SetWindowsHookExA(type, proc, dll, program_.dwThreadId);

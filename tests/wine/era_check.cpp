@@ -1,0 +1,187 @@
+// Loaded into qvuninst.exe by the Wine tests ahead of the program's own
+// imports (StartProgram in harness.h): it points the program's calls that
+// take flag sets or structure sizes at checks against the Windows version
+// Wine reports to it. A call that version refuses is refused as it would
+// refuse it, and a line naming it goes to the file QVTEST_REFUSED names,
+// which fails the test. Also a hook of the interactive tests: CloseOnCreate.
+#include <windows.h>
+
+#include <stdlib.h>
+
+namespace {
+
+DWORD g_version; // major << 8 | minor, plus 0x10000 on the 95/98 family
+char g_record[MAX_PATH];
+
+DWORD Nt() { // the version on the NT family, 0 on the 95/98 family
+    return g_version < 0x10000 ? g_version : 0;
+}
+
+// The wake bits of MsgWaitForMultipleObjects and PM_QS_*: QS_RAWINPUT came
+// with XP, QS_TOUCH and QS_POINTER with 8.
+DWORD WakeBits() {
+    return Nt() >= 0x602 ? 0x1DFF : Nt() >= 0x501 ? 0x5FF : 0x1FF;
+}
+
+// Notes a call that this Windows refuses, with the value and the bits it
+// does not know (or the value alone), and sets the error it would set.
+bool Refused(bool refused, const char* what, DWORD value, DWORD bits = 0,
+             DWORD error = ERROR_INVALID_PARAMETER) {
+    const DWORD versions[] = {0x10400, 0x1040A, 0x1045A, 0x400, 0x500, 0x501,
+                              0x600,   0x601,   0x602,   0x603, 0xA00};
+    const char* names[] = {"95",    "98", "ME", "NT 4.0", "2000", "XP",
+                           "Vista", "7",  "8",  "8.1",    "10",   "?"};
+    if (!refused)
+        return false;
+    char line[300];
+    int i = 0,
+        length = wsprintfA(line, bits ? "%s 0x%lX has bits 0x%lX" : "%s %lu", what, value, bits);
+    while (i < 11 && versions[i] != g_version)
+        ++i;
+    length += wsprintfA(line + length, " that Windows %s (%lu.%lu) does not accept\r\n", names[i],
+                        g_version >> 8 & 0xFF, g_version & 0xFF);
+    HANDLE file = CreateFileA(g_record, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_ALWAYS, 0, NULL);
+    DWORD written;
+    WriteFile(file, line, length, &written, NULL), CloseHandle(file), SetLastError(error);
+    return true;
+}
+
+bool Bits(const char* what, DWORD value, DWORD known, DWORD error = ERROR_INVALID_PARAMETER) {
+    return Refused((value & ~known) != 0, what, value, value & ~known, error);
+}
+
+// The call, or failed (as its result) when check refuses it.
+template <auto real, long failed, auto check> struct Checked;
+template <typename R, typename... A, R(WINAPI* real)(A...), long failed, auto check>
+struct Checked<real, failed, check> {
+    static R WINAPI Call(A... a) {
+        return check(a...) ? R(failed) : real(a...);
+    }
+};
+// clang-format off
+#define CHECKED(call, failed, ...) {#call, (void*)Checked<call, failed, __VA_ARGS__>::Call}
+// clang-format on
+
+const struct {
+    const char* name;
+    void* checked;
+} kChecked[] = {
+    CHECKED(MsgWaitForMultipleObjects, -1,
+            [](DWORD, auto, BOOL, DWORD, DWORD mask) {
+                return Bits("MsgWaitForMultipleObjects: wake mask", mask, WakeBits());
+            }),
+    // PM_QS_* (wake bits in the high word) came with 98 and 2000.
+    CHECKED(PeekMessageA, 0,
+            [](auto, auto, UINT, UINT, UINT flags) {
+                DWORD qs = g_version == 0x10400 || g_version == 0x400 ? 0 : WakeBits() << 16;
+                return Bits("PeekMessageA: flags", flags, qs | 3, ERROR_INVALID_FLAGS);
+            }),
+    // SMTO_NOTIMEOUTIFNOTHUNG came with 2000, SMTO_ERRORONEXIT with Vista.
+    CHECKED(SendMessageTimeoutA, 0,
+            [](auto, UINT, auto, auto, UINT flags, UINT, auto) {
+                return Bits("SendMessageTimeoutA: flags", flags,
+                            3 | (Nt() >= 0x500 ? 8 : 0) | (Nt() >= 0x600 ? 0x20 : 0));
+            }),
+    // OSVERSIONINFOEXA (156 bytes) came with 2000 (and NT 4.0 SP6, not Wine's).
+    CHECKED(GetVersionExA, 0,
+            [](OSVERSIONINFOA* v) {
+                DWORD size = v->dwOSVersionInfoSize;
+                return Refused(size != 148 && (size != 156 || Nt() < 0x500),
+                               "GetVersionExA: structure size", size);
+            }),
+    CHECKED(RegisterClassExA, 0,
+            [](const WNDCLASSEXA* c) {
+                return Refused(c->cbSize != 48, "RegisterClassExA: structure size", c->cbSize);
+            }),
+    CHECKED(CreateProcessA, 0,
+            [](auto, auto, auto, auto, BOOL, DWORD, auto, auto, STARTUPINFOA* s, auto) {
+                return Refused(s->cb != 68, "CreateProcessA: STARTUPINFOA size", s->cb);
+            }),
+    // Process rights beyond PROCESS_ALL_ACCESS (0x1F0FFF) came with Vista;
+    // generic rights and MAXIMUM_ALLOWED are no process rights.
+    CHECKED(OpenProcess, 0,
+            [](DWORD access, BOOL, DWORD) {
+                return Nt() < 0x600 &&
+                       Bits("OpenProcess: access", access, ~0xE0F000u, ERROR_ACCESS_DENIED);
+            }),
+    CHECKED(CreateFileA, -1,
+            [](auto, DWORD, DWORD share, auto...) {
+                return Nt() == 0 && Bits("CreateFileA: share mode", share, 3);
+            }),
+    CHECKED(CreateThread, 0,
+            [](auto, SIZE_T, auto, auto, DWORD, DWORD* id) {
+                return Refused(Nt() == 0 && id == NULL, "CreateThread: thread id pointer", 0);
+            }),
+};
+
+} // namespace
+
+// Loaded as the program's import (not by a hook's LoadLibrary), once all its
+// imports are bound: points the program's slots of the checked calls here.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID staticLoad) {
+    OSVERSIONINFOA version = {sizeof version, 0, 0, 0, 0, ""};
+    if (reason != DLL_PROCESS_ATTACH || staticLoad == NULL)
+        return TRUE;
+    if (!GetVersionExA(&version) || !GetEnvironmentVariableA("QVTEST_REFUSED", g_record, MAX_PATH))
+        return FALSE;
+    CloseHandle(CreateFileA(g_record, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL)); // it ran
+    g_version = version.dwMajorVersion << 8 | version.dwMinorVersion |
+                (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) << 16;
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));
+    IMAGE_NT_HEADERS* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    IMAGE_IMPORT_DESCRIPTOR* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+        base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (DWORD was; library->Name != 0; ++library)
+        for (DWORD *name = reinterpret_cast<DWORD*>(base + library->OriginalFirstThunk),
+                   *slot = reinterpret_cast<DWORD*>(base + library->FirstThunk);
+             *name != 0; ++name, ++slot)
+            for (const auto& checked : kChecked)
+                if (!IMAGE_SNAP_BY_ORDINAL32(*name) &&
+                    lstrcmpA(reinterpret_cast<char*>(base + *name + 2), checked.name) == 0 &&
+                    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was))
+                    *slot = reinterpret_cast<DWORD>(checked.checked);
+    return TRUE;
+}
+
+// Hooks of the interactive tests, each acting the moment the splash window
+// is created, ahead of any timer message, however slowly the machine runs.
+// CloseOnCreate is also the export at ordinal 1, by which the program's
+// rewritten imports bind the checker.
+namespace {
+
+bool IsSplashCreate(HWND window, UINT message) {
+    char name[16];
+    return message == WM_CREATE && GetClassNameA(window, name, sizeof name) &&
+           lstrcmpA(name, "uninstal") == 0;
+}
+
+} // namespace
+
+// Asks the splash window to close once it has been created.
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    CloseOnCreate(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && IsSplashCreate(call->hwnd, call->message))
+        PostMessageA(call->hwnd, WM_CLOSE, 0, 0);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+// Tells the test's thread (QVTEST_THREAD), as WM_APP with the tick count,
+// of each window the program's thread creates: the splash window (lParam 0)
+// before it starts its timer, each dialog (lParam 1). Right after the splash
+// window, posts a stray timer message that comes long before the timer's own.
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    NoteCreations(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    char name[16];
+    bool dialog = call->message == WM_CREATE && GetClassNameA(call->hwnd, name, sizeof name) &&
+                  lstrcmpA(name, "#32770") == 0;
+    if (code == HC_ACTION && (dialog || IsSplashCreate(call->hwnd, call->message)))
+        PostThreadMessageA(strtoul(getenv("QVTEST_THREAD"), NULL, 10), WM_APP, GetTickCount(),
+                           dialog);
+    if (code == HC_ACTION && IsSplashCreate(call->hwnd, call->message))
+        PostMessageA(call->hwnd, WM_TIMER, 1, 0);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
