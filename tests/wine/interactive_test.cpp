@@ -3,6 +3,8 @@
 #include "harness.h"
 #include "version.h"
 
+#include <regex>
+
 namespace {
 
 const int kList = 1000, kCancel = 1003, kRemove = 1004, kProgressName = 1008;
@@ -122,8 +124,17 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     EXPECT_EQ(0u, FinishProgram(program_));
     EXPECT_TRUE(RecordedCalls().empty());
 
-    // What Explorer's Properties show: the strings, the fixed part's file and
+    // What Vista and later read before they start it, in the form Windows XP
+    // SP2 takes (trustInfo declaring one namespace of its own), and what
+    // Explorer's Properties show: the strings, the fixed part's file and
     // product versions (their words in memory order) and the language.
+    HRSRC manifest = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    std::string xml(static_cast<const char*>(LockResource(LoadResource(program, manifest))),
+                    SizeofResource(program, manifest));
+    EXPECT_TRUE(std::regex_search(xml, std::regex(R"(<trustInfo xmlns="[^"]*">\s*<security>\s*)"
+                                                  R"(<requestedPrivileges>\s*<requestedExecution)"
+                                                  R"(Level level="requireAdministrator")")))
+        << xml;
     char info[4096] = "", *text;
     UINT size;
     GetFileVersionInfoA((kProgramDir + std::string("qvuninst.exe")).c_str(), 0, sizeof info, info);
