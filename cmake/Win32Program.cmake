@@ -48,6 +48,14 @@ target_link_libraries(qvwin32 PUBLIC qvcore PRIVATE qv_warnings)
 # code and libraries of the toolchain need a Pentium Pro. The program starts
 # at its own entry and imports from Windows' own four libraries only.
 add_executable(qvuninst WIN32 startup/main.cpp base/memory_routines.cpp resources/qvuninst.rc)
+# The version resource and the manifest take the version from project().
+configure_file(resources/version.h.in generated/version.h)
+configure_file(resources/qvuninst.manifest.in generated/qvuninst.manifest)
+target_include_directories(qvuninst PRIVATE ${CMAKE_BINARY_DIR}/generated)
+# windres names no dependencies of its own: the script is compiled again when
+# the version or the manifest changes.
+set_source_files_properties(resources/qvuninst.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_BINARY_DIR}/generated/version.h;${CMAKE_BINARY_DIR}/generated/qvuninst.manifest")
 target_compile_options(qvuninst PRIVATE ${QV_PROGRAM_FLAGS})
 target_compile_definitions(qvuninst PRIVATE ${QV_ERA_DEFINITIONS})
 target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections -nostdlib -nostartfiles

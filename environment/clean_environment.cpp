@@ -48,8 +48,8 @@ LogLine* StartVariableLine(const char* variable) {
 
 // Reads the variable, cuts entry out and stores the result. Only a value
 // that really lost an entry is written back: one with nothing to cut keeps
-// its bytes and its type.
-void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
+// its bytes and its type. Returns whether a value was written.
+bool CleanVariable(const char* variable, DWORD platformId, const char* entry) {
     char text[kEnvironmentTextSize];
     DWORD type;
     EnvironmentRead read = ReadEnvironmentValue(variable, platformId, text, &type);
@@ -59,7 +59,7 @@ void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
             LogText(line, ReasonLeftAlone(read));
             WriteLogLine(line);
         }
-        return;
+        return false;
     }
     if (!RemoveFirstOccurrence(text, entry)) {
         LogLine* line = StartVariableLine(variable);
@@ -67,18 +67,19 @@ void CleanVariable(const char* variable, DWORD platformId, const char* entry) {
         LogName(line, entry);
         LogText(line, "\" not found)");
         WriteLogLine(line);
-        return;
+        return false;
     }
     bool written = WriteEnvironmentValue(variable, text, platformId, type);
     // The batch file's rewrite says itself what it did.
     if (platformId == VER_PLATFORM_WIN32_WINDOWS && SameText(variable, "Path"))
-        return;
+        return written;
     LogLine* line = StartVariableLine(variable);
     LogText(line, "cut \"");
     LogName(line, entry);
     LogText(line,
             written ? "\", written back" : "\", but the write FAILED: the value is unchanged");
     WriteLogLine(line);
+    return written;
 }
 
 // entry = dir + suffix (+ dir + secondSuffix when that is given). An entry
@@ -124,9 +125,26 @@ void CleanEnvironment(const char* name) {
     // Path in c:\autoexec.bat on the 95/98 family.
     char entry[kEntrySize];
     BuildEntry(entry, dir, kBinSuffix, NULL);
-    CleanVariable("Path", platformId, entry);
+    bool written = CleanVariable("Path", platformId, entry);
     BuildEntry(entry, dir, kArchiveSuffix, kSecondArchiveSuffix);
-    CleanVariable("CLASSPATH", platformId, entry);
+    written |= CleanVariable("CLASSPATH", platformId, entry);
     BuildEntry(entry, dir, kClassesSuffix, NULL);
-    CleanVariable("CLASSPATH", platformId, entry);
+    written |= CleanVariable("CLASSPATH", platformId, entry);
+
+    // On the NT family Explorer, and the programs it starts from then on,
+    // take the new values once told; on 95/98 nothing reads the environment
+    // from the registry (Path takes effect from c:\autoexec.bat at the next
+    // start), so nobody is told there. Each top-level window gets up to a
+    // second to answer: a live one answers in milliseconds, and one whose
+    // thread stopped answering costs that second at most; after five seconds
+    // without an answer Windows counts a window hung, and SMTO_ABORTIFHUNG
+    // passes it by at once, so however many windows hang, the removal waits
+    // for them some six seconds at the very worst.
+    if (written && platformId != VER_PLATFORM_WIN32_WINDOWS) {
+        DWORD_PTR answer;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                            reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG, 1000,
+                            &answer);
+        LogEvent("cleanup: running programs told");
+    }
 }

@@ -1,6 +1,9 @@
 // The real qvuninst.exe started without a tail, driven through its windows by
 // the messages their controls send, with the stub uninstaller behind it.
 #include "harness.h"
+#include "version.h"
+
+#include <regex>
 
 namespace {
 
@@ -111,6 +114,38 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     PostThreadMessageA(program_.dwThreadId, WM_QUIT, 7, 0);
     EXPECT_EQ(0u, FinishProgram(program_));
     EXPECT_TRUE(RecordedCalls().empty());
+
+    // What Vista and later read before they start it, in the form Windows XP
+    // SP2 takes (trustInfo declaring one namespace of its own), and what
+    // Explorer's Properties show: the strings, the fixed part's file and
+    // product versions (their words in memory order) and the language.
+    HRSRC manifest = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    std::string xml(static_cast<const char*>(LockResource(LoadResource(program, manifest))),
+                    SizeofResource(program, manifest));
+    EXPECT_TRUE(std::regex_search(xml, std::regex(R"(<trustInfo xmlns="[^"]*">\s*<security>\s*)"
+                                                  R"(<requestedPrivileges>\s*<requestedExecution)"
+                                                  R"(Level level="requireAdministrator")")))
+        << xml;
+    char info[4096] = "", *text;
+    UINT size;
+    GetFileVersionInfoA((kProgramDir + std::string("qvuninst.exe")).c_str(), 0, sizeof info, info);
+    std::vector<std::string> seen;
+    for (std::string name :
+         {"CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+          "OriginalFilename", "ProductName", "ProductVersion"}) {
+        name = "\\StringFileInfo\\040904E4\\" + name;
+        seen.push_back(VerQueryValueA(info, name.c_str(), (void**)&text, &size) ? text : "");
+    }
+    EXPECT_EQ((std::vector<std::string>{"Tovrik", "Quorvane Client Uninstall", QV_VERSION_TEXT,
+                                        "qvuninst", "Copyright (C) Tovrik", "qvuninst.exe",
+                                        "Quorvane", QV_VERSION_TEXT}),
+              seen);
+    const WORD v[] = {QV_VERSION_FIXED}, twice[] = {v[1], v[0], v[3], v[2], v[1], v[0], v[3], v[2]};
+    DWORD *fixed = NULL, *language = NULL;
+    VerQueryValueA(info, "\\", (void**)&fixed, &size);
+    VerQueryValueA(info, "\\VarFileInfo\\Translation", (void**)&language, &size);
+    EXPECT_TRUE(fixed && language && memcmp(&fixed[2], twice, sizeof twice) == 0 &&
+                *language == MAKELONG(0x409, 1252)); // US English, code page 1252
 }
 
 // A close that reaches the splash window before the dialog opens ends the

@@ -163,6 +163,14 @@ void FillDriveC(size_t free) {
     CloseHandle(filler);
 }
 
+// The broadcasts of a changed environment to a window of the test.
+int g_told;
+LRESULT CALLBACK CountTold(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_told +=
+        message == WM_SETTINGCHANGE && !wParam && lParam && !strcmp((char*)lParam, "Environment");
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 class SilentRemoval : public ::testing::TestWithParam<Row> {};
 
 void PrintTo(const Row& row, std::ostream* out) {
@@ -196,8 +204,18 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     HANDLE reader =
         CreateFileA(row.twist == kLogIsHeldByAReader ? row.logFile.c_str() : "", GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
+    // A window of the test counts the broadcasts of a changed environment,
+    // answering them at once, as Explorer does.
+    static HWND listener =
+        CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
+    SetWindowLongPtrA(listener, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountTold)), g_told = 0;
     PROCESS_INFORMATION program = StartProgram(row.tail);
+    for (MSG message; MsgWaitForMultipleObjects(1, &program.hProcess, FALSE, Patience(30000),
+                                                QS_ALLINPUT) == WAIT_OBJECT_0 + 1;)
+        PeekMessageA(&message, NULL, 0, 0, PM_REMOVE);
     EXPECT_EQ(0u, FinishProgram(program));
+    bool nt = std::string("win95 win98 winme").find(row.windows) == std::string::npos;
+    EXPECT_EQ(nt && (!row.path.after.empty() || !row.classPath.after.empty()), g_told);
     CloseHandle(reader);
     RemoveDirectoryA("c:\\no dir");
     RemoveDirectoryA("c:\\aut0exec.qvs");
