@@ -27,19 +27,12 @@ DWORD WakeBits() {
 // does not know (or the value alone), and sets the error it would set.
 bool Refused(bool refused, const char* what, DWORD value, DWORD bits = 0,
              DWORD error = ERROR_INVALID_PARAMETER) {
-    const DWORD versions[] = {0x10400, 0x1040A, 0x1045A, 0x400, 0x500, 0x501,
-                              0x600,   0x601,   0x602,   0x603, 0xA00};
-    const char* names[] = {"95",    "98", "ME", "NT 4.0", "2000", "XP",
-                           "Vista", "7",  "8",  "8.1",    "10",   "?"};
     if (!refused)
         return false;
     char line[300];
-    int i = 0,
-        length = wsprintfA(line, bits ? "%s 0x%lX has bits 0x%lX" : "%s %lu", what, value, bits);
-    while (i < 11 && versions[i] != g_version)
-        ++i;
-    length += wsprintfA(line + length, " that Windows %s (%lu.%lu) does not accept\r\n", names[i],
-                        g_version >> 8 & 0xFF, g_version & 0xFF);
+    int length = wsprintfA(line, bits ? "%s 0x%lX has bits 0x%lX" : "%s %lu", what, value, bits);
+    length += wsprintfA(line + length, " that Windows %s%lu.%lu does not accept\r\n",
+                        Nt() ? "NT " : "", g_version >> 8 & 0xFF, g_version & 0xFF);
     HANDLE file = CreateFileA(g_record, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                               OPEN_ALWAYS, 0, NULL);
     DWORD written;
@@ -151,10 +144,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID staticLoad) {
 // rewritten imports bind the checker.
 namespace {
 
-bool IsSplashCreate(HWND window, UINT message) {
+bool Created(HWND window, UINT message, const char* windowClass) {
     char name[16];
     return message == WM_CREATE && GetClassNameA(window, name, sizeof name) &&
-           lstrcmpA(name, "uninstal") == 0;
+           lstrcmpA(name, windowClass) == 0;
 }
 
 } // namespace
@@ -163,7 +156,7 @@ bool IsSplashCreate(HWND window, UINT message) {
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     CloseOnCreate(int code, WPARAM wParam, LPARAM lParam) {
     const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && IsSplashCreate(call->hwnd, call->message))
+    if (code == HC_ACTION && Created(call->hwnd, call->message, "uninstal"))
         PostMessageA(call->hwnd, WM_CLOSE, 0, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
@@ -175,13 +168,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     NoteCreations(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    char name[16];
-    bool dialog = call->message == WM_CREATE && GetClassNameA(call->hwnd, name, sizeof name) &&
-                  lstrcmpA(name, "#32770") == 0;
-    if (code == HC_ACTION && (dialog || IsSplashCreate(call->hwnd, call->message)))
+    bool splash = code == HC_ACTION && Created(call->hwnd, call->message, "uninstal"),
+         dialog = code == HC_ACTION && Created(call->hwnd, call->message, "#32770");
+    if (splash || dialog)
         PostThreadMessageA(strtoul(getenv("QVTEST_THREAD"), NULL, 10), WM_APP, GetTickCount(),
                            dialog);
-    if (code == HC_ACTION && IsSplashCreate(call->hwnd, call->message))
+    if (splash)
         PostMessageA(call->hwnd, WM_TIMER, 1, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
