@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string dir(bytes + 1, split), pattern = "SET PATH=" + dir + "\\BIN;\"%PATH%\"", model;
     MemoryFiles files{std::string(split + 1, bytes + size)};
     files.chunk = data[0] * 257u + 1;
-    size_t changed = 0, modelChanged = 0;
+    size_t modelChanged = 0;
     for (size_t at = 0, end; at < files.in.size(); at = end) {
         end = std::min(files.in.find('\n', at), files.in.size() - 1) + 1;
         std::string line = files.in.substr(at, end - at);
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             line.erase(9, dir.size() + 5), ++modelChanged;
         model += line;
     }
-    if (!files.Rewrite(dir.c_str(), &changed) || files.out != model || changed != modelChanged)
+    if (!files.Rewrite(dir.c_str()) || files.out != model || files.changed != modelChanged)
         std::abort();
     return 0;
 }

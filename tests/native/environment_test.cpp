@@ -50,10 +50,9 @@ TEST(BatchRewrite, CutsTheDirectoryFromEveryLineThatStartsWithThePathLine) {
     };
     for (const auto& row : rows) {
         MemoryFiles files{row[0]};
-        size_t changed = 99;
-        EXPECT_TRUE(files.Rewrite(row[3].empty() ? "C:\\PROD" : row[3].c_str(), &changed));
+        EXPECT_TRUE(files.Rewrite(row[3].empty() ? "C:\\PROD" : row[3].c_str()));
         EXPECT_EQ(row[1].empty() ? row[0] : row[1], files.out);
-        EXPECT_EQ(row[2], std::to_string(changed)) << row[0].substr(0, 80);
+        EXPECT_EQ(row[2], std::to_string(files.changed)) << row[0].substr(0, 80);
     }
 }
 
@@ -74,10 +73,9 @@ TEST(BatchRewrite, PathLinesAcrossBlockEndsAndShortReadsAreCutLikeAnyOther) {
     for (size_t chunk : {kBatchBlockSize, size_t(4097), size_t(1)}) {
         MemoryFiles files{before};
         files.chunk = chunk;
-        size_t changed = 0;
-        EXPECT_TRUE(files.Rewrite("C:\\PROD", &changed));
+        EXPECT_TRUE(files.Rewrite("C:\\PROD"));
         EXPECT_TRUE(after == files.out) << "reading " << chunk << " bytes at a time";
-        EXPECT_EQ(3003u, changed);
+        EXPECT_EQ(3003u, files.changed);
     }
 }
 
@@ -94,8 +92,7 @@ TEST(BatchRewrite, ReportsReadAndWriteErrorsAndRefusesAnEmptyOrTooLongDirectory)
         MemoryFiles files{std::string(150000, 'x') + "\n" + kLine};
         files.readErrorAt = row.readErrorAt;
         files.writeLimit = row.writeLimit;
-        size_t changed;
-        EXPECT_FALSE(files.Rewrite(row.dir, &changed)) << row.readErrorAt << " " << row.writeLimit;
+        EXPECT_FALSE(files.Rewrite(row.dir)) << row.readErrorAt << " " << row.writeLimit;
     }
 }
 

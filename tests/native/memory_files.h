@@ -1,6 +1,7 @@
 // The old and the new batch file in memory, for the rewrite's unit tests and
 // its fuzz target: reads hand out at most chunk bytes, and a read at or past
-// readErrorAt or a write past writeLimit fails.
+// readErrorAt or a write past writeLimit fails. Rewrite leaves the count of
+// changed lines in changed.
 #pragma once
 
 #include "environment/batch_rewrite.h"
@@ -10,7 +11,8 @@
 
 struct MemoryFiles {
     std::string in, out = "";
-    size_t chunk = kBatchBlockSize, at = 0, readErrorAt = ~size_t(0), writeLimit = ~size_t(0);
+    size_t chunk = kBatchBlockSize, at = 0, readErrorAt = ~size_t(0), writeLimit = ~size_t(0),
+           changed = 99;
 
     static long Read(void* context, char* buffer, size_t size) {
         MemoryFiles& f = *static_cast<MemoryFiles*>(context);
@@ -23,8 +25,8 @@ struct MemoryFiles {
         return f.out.append(data, size).size() <= f.writeLimit;
     }
 
-    bool Rewrite(const char* dir, size_t* changedLines) {
+    bool Rewrite(const char* dir) {
         static BatchRewriteWork work;
-        return RewriteBatchFile({this, Read, Write}, dir, &work, changedLines);
+        return RewriteBatchFile({this, Read, Write}, dir, &work, &changed);
     }
 };
