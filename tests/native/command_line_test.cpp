@@ -23,6 +23,10 @@ TEST(CommandLineTail, IsWhatFollowsTheProgramNameAndTheBlanksAfterIt) {
         EXPECT_STREQ(row[1], FindCommandLineTail(row[0])) << "command line " << row[0];
 }
 
+void Collect(const char* name, void* names) {
+    static_cast<std::vector<std::string>*>(names)->push_back(name);
+}
+
 TEST(RemovalTokens, NameComponentsFromTheLastTokenToTheFirst) {
     const std::string n3000(3000, 'N'), x995(995, 'x');
     const struct {
@@ -50,12 +54,7 @@ TEST(RemovalTokens, NameComponentsFromTheLastTokenToTheFirst) {
     };
     for (const auto& row : rows) {
         std::vector<std::string> names;
-        RunRemovalTokens(
-            row.tail.c_str(),
-            [](const char* name, void* context) {
-                static_cast<std::vector<std::string>*>(context)->push_back(name);
-            },
-            &names);
+        RunRemovalTokens(row.tail.c_str(), Collect, &names);
         EXPECT_EQ(row.names, names) << "tail " << row.tail;
     }
 }
