@@ -25,17 +25,20 @@ class Interactive : public ::testing::Test {
         Install(installed);
         ReportWindows(windows);
         program_ = StartProgram("", flags);
-        if (flags != 0)
-            return true;
+        return flags != 0 || FindDialog();
+    }
+
+    bool FindDialog() {
         dialog_ = FindWindowOf(program_.dwProcessId, "#32770", "Select Components");
         list_ = GetDlgItem(dialog_, kList);
         return dialog_ != NULL;
     }
 
-    // What a click on the control tells the dialog.
-    void Press(int control) {
-        PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog_, control)));
+    // What clicks on the controls tell the dialog, queued behind one another.
+    void Press(std::initializer_list<int> controls) {
+        for (int control : controls)
+            PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog_, control)));
     }
 
     // What clicks on list items do, with the list's notifications.
@@ -60,6 +63,12 @@ class Interactive : public ::testing::Test {
         return IsWindowEnabled(GetDlgItem(dialog_, control));
     }
 
+    // Whether the dialog has handled the messages posted to it before this marker.
+    bool HandledUpTo(LPARAM marker) {
+        PostMessageA(list_, LB_SETITEMDATA, 0, marker);
+        return WaitFor([&] { return SendMessageA(list_, LB_GETITEMDATA, 0, 0) == marker; });
+    }
+
     HWND Box(const char* title) {
         return FindWindowOf(program_.dwProcessId, "#32770", title, 30000);
     }
@@ -80,13 +89,11 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
           CREATE_SUSPENDED);
     HHOOK hook = HookProgram(WH_CALLWNDPROC, "NoteCreations");
     ResumeThread(program_.hThread);
-    dialog_ = FindWindowOf(program_.dwProcessId, "#32770", "Select Components");
-    list_ = GetDlgItem(dialog_, kList);
+    ASSERT_TRUE(FindDialog());
     HWND splash = GetWindow(dialog_, GW_OWNER);
     // Another program's timer message, handled before the marker behind it.
     PostMessageA(splash, WM_TIMER, 1, 0);
-    PostMessageA(list_, LB_SETITEMDATA, 0, 1);
-    EXPECT_TRUE(WaitFor([&] { return SendMessageA(list_, LB_GETITEMDATA, 0, 0) == 1; }));
+    EXPECT_TRUE(HandledUpTo(1));
     Sleep(1200);                          // two ticks of a timer left running
     SendMessageA(dialog_, WM_NULL, 0, 0); // what the program did so far is noted
     UnhookWindowsHookEx(hook);
@@ -174,12 +181,9 @@ TEST_F(Interactive, RemoveFollowsTheSelectionAndOnlyCancelEndsTheDialog) {
     PostMessageA(dialog_, WM_COMMAND, IDOK, 0);
     PostMessageA(dialog_, WM_CLOSE, 0, 0);
     PostMessageA(GetWindow(dialog_, GW_OWNER), WM_CLOSE, 0, 0);
-    for (LPARAM marker : {1, 2}) {
-        PostMessageA(list_, LB_SETITEMDATA, 0, marker);
-        EXPECT_TRUE(WaitFor([&] { return SendMessageA(list_, LB_GETITEMDATA, 0, 0) == marker; }))
-            << "the dialog has gone";
-    }
-    Press(kCancel);
+    EXPECT_TRUE(HandledUpTo(1)) << "the dialog has gone";
+    EXPECT_TRUE(HandledUpTo(2)) << "the dialog has gone";
+    Press({kCancel});
     EXPECT_EQ(0u, FinishProgram(program_));
     EXPECT_TRUE(RecordedCalls().empty());
 }
@@ -191,9 +195,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     SetEnvironmentVariableA("QVTEST_GO", "QvTestGo");
     ASSERT_TRUE(Start("winxp", {kAlpha, kBeta, kGamma, kBase}));
     Select({0, 2});
-    Press(kRemove); // queued right behind one another
-    Press(kRemove);
-    Press(kCancel);
+    Press({kRemove, kRemove, kCancel});
     HWND progress = Box(""), splash = GetWindow(dialog_, GW_OWNER);
     EXPECT_EQ("Gamma", TextOf(GetDlgItem(progress, kProgressName)));
     SendMessageA(list_, LB_SETSEL, TRUE, 1); // as another program may: Beta in, Alpha out
@@ -224,7 +226,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
         })) << "a handle of an ended uninstaller stays open";
 
     Select({0});
-    Press(kRemove);
+    Press({kRemove});
     Box(""); // Beta's uninstaller waits; another program's quit message ends the dialog
     PostThreadMessageA(program_.dwThreadId, WM_QUIT, 7, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(dialog_); }));
@@ -246,7 +248,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
 TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {
     ASSERT_TRUE(Start("win98", {kAlpha, kBeta, kGamma, kBase}, false));
     Select({0, 1});
-    Press(kRemove);
+    Press({kRemove});
     for (int box = 0; box < 2; ++box) {
         HWND failed = Box("Quorvane Client");
         EXPECT_EQ("Call to CreateProcess() failed", TextOf(GetDlgItem(failed, kMessageText)));
@@ -255,7 +257,7 @@ TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {
     }
     EXPECT_TRUE(WaitFor([&] { return ListItems(list_).size() == 1 && Enabled(kCancel); }));
     EXPECT_EQ(std::vector<std::string>{"Gamma"}, ListItems(list_));
-    Press(kCancel);
+    Press({kCancel});
     EXPECT_EQ(0u, FinishProgram(program_));
 }
 
