@@ -17,15 +17,21 @@ class Interactive : public ::testing::Test {
             TerminateProcess(program_.hProcess, 1), FinishProgram(program_);
     }
 
-    // Starts the program on this installation (with these creation flags);
-    // waits for its dialog unless it starts suspended.
+    // Starts the program on this installation and waits for its dialog; or,
+    // given the name (and type) of a hook of era_check.dll, sets it on the
+    // program's thread (as hook_) before that runs, and does not wait.
     bool Start(const char* windows, const std::vector<Component>& installed,
-               bool uninstaller = true, DWORD flags = 0) {
+               bool uninstaller = true, const char* hook = NULL, int type = 0) {
         PrepareProgram(uninstaller);
         Install(installed);
         ReportWindows(windows);
-        program_ = StartProgram("", flags);
-        return flags != 0 || FindDialog();
+        program_ = StartProgram("", CREATE_SUSPENDED);
+        HMODULE dll = LoadLibraryA("era_check.dll");
+        if (hook != NULL)
+            hook_ = SetWindowsHookExA(type, (HOOKPROC)(void*)GetProcAddress(dll, hook), dll,
+                                      program_.dwThreadId);
+        ResumeThread(program_.hThread);
+        return hook != NULL ? hook_ != NULL : FindDialog();
     }
 
     bool FindDialog() {
@@ -49,16 +55,6 @@ class Interactive : public ::testing::Test {
         }
     }
 
-    // A hook of era_check.dll on the program's thread.
-    HHOOK HookProgram(int type, const char* name) {
-        HMODULE dll = LoadLibraryA("era_check.dll");
-        HOOKPROC proc =
-            reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-        HHOOK hook = SetWindowsHookExA(type, proc, dll, program_.dwThreadId);
-        EXPECT_TRUE(hook != NULL) << name;
-        return hook;
-    }
-
     bool Enabled(int control) {
         return IsWindowEnabled(GetDlgItem(dialog_, control));
     }
@@ -75,6 +71,7 @@ class Interactive : public ::testing::Test {
 
     PROCESS_INFORMATION program_ = {};
     HWND dialog_ = NULL, list_ = NULL;
+    HHOOK hook_ = NULL;
 };
 
 // Registered in this order, which is also the registry's index order: the
@@ -84,11 +81,9 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     MSG message; // the program's notes come through this thread's message queue
     PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
     SetEnvironmentVariableA("QVTEST_THREAD", std::to_string(GetCurrentThreadId()).c_str());
-    Start("win95",
-          {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}}, true,
-          CREATE_SUSPENDED);
-    HHOOK hook = HookProgram(WH_CALLWNDPROC, "NoteCreations");
-    ResumeThread(program_.hThread);
+    ASSERT_TRUE(Start(
+        "win95", {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}},
+        true, "NoteCreations", WH_CALLWNDPROC));
     ASSERT_TRUE(FindDialog());
     HWND splash = GetWindow(dialog_, GW_OWNER);
     // Another program's timer message, handled before the marker behind it.
@@ -96,7 +91,7 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     EXPECT_TRUE(HandledUpTo(1));
     Sleep(1200);                          // two ticks of a timer left running
     SendMessageA(dialog_, WM_NULL, 0, 0); // what the program did so far is noted
-    UnhookWindowsHookEx(hook);
+    UnhookWindowsHookEx(hook_);
     std::vector<DWORD> created[2]; // by the program's clock: the splash window, the dialogs
     while (PeekMessageA(&message, NULL, WM_APP, WM_APP, PM_REMOVE))
         created[message.lParam & 1].push_back(static_cast<DWORD>(message.wParam));
@@ -159,11 +154,9 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
 // program (once the dialog is open, it is ignored: see the next test). A
 // hook in the program queues it the moment the window has been created.
 TEST_F(Interactive, ACloseBeforeTheDialogOpensEndsTheProgram) {
-    Start("winxp", {kAlpha}, true, CREATE_SUSPENDED);
-    HHOOK hook = HookProgram(WH_CALLWNDPROCRET, "CloseOnCreate");
-    ResumeThread(program_.hThread);
+    ASSERT_TRUE(Start("winxp", {kAlpha}, true, "CloseOnCreate", WH_CALLWNDPROCRET));
     EXPECT_EQ(0u, FinishProgram(program_)) << "a close before the dialog opened was ignored";
-    UnhookWindowsHookEx(hook);
+    UnhookWindowsHookEx(hook_);
 }
 
 TEST_F(Interactive, RemoveFollowsTheSelectionAndOnlyCancelEndsTheDialog) {
@@ -181,8 +174,7 @@ TEST_F(Interactive, RemoveFollowsTheSelectionAndOnlyCancelEndsTheDialog) {
     PostMessageA(dialog_, WM_COMMAND, IDOK, 0);
     PostMessageA(dialog_, WM_CLOSE, 0, 0);
     PostMessageA(GetWindow(dialog_, GW_OWNER), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(HandledUpTo(1)) << "the dialog has gone";
-    EXPECT_TRUE(HandledUpTo(2)) << "the dialog has gone";
+    EXPECT_TRUE(HandledUpTo(1) && HandledUpTo(2)) << "the dialog has gone";
     Press({kCancel});
     EXPECT_EQ(0u, FinishProgram(program_));
     EXPECT_TRUE(RecordedCalls().empty());
