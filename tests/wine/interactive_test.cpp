@@ -26,7 +26,7 @@ class Interactive : public ::testing::Test {
         Install(installed);
         ReportWindows(windows);
         program_ = StartProgram("", CREATE_SUSPENDED);
-        HMODULE dll = LoadLibraryA("era_check.dll");
+        HMODULE dll = hook != NULL ? LoadLibraryA("era_check.dll") : NULL;
         if (hook != NULL)
             hook_ = SetWindowsHookExA(type, (HOOKPROC)(void*)GetProcAddress(dll, hook), dll,
                                       program_.dwThreadId);
