@@ -166,7 +166,6 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     SetEnvironment("2 C:\\A;C:\\PROD\\BIN;C:\\B", "1 C:\\PROD\\java\\lib;C:\\C", "none");
     // Each uninstaller runs until the test lets it go.
     HANDLE go = CreateSemaphoreA(NULL, 0, 10, "QvTestGo");
-    SetEnvironmentVariableA("QVTEST_GO", "QvTestGo");
     ASSERT_TRUE(Start("winxp", {kAlpha, kBeta, kGamma, kBase}));
     Select({0, 2});
     Press(kRemove); // queued right behind one another

@@ -4,6 +4,7 @@
 #include "harness.h"
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 using namespace std::string_literals;
@@ -156,11 +157,8 @@ void FillDriveC(size_t free) {
     ULARGE_INTEGER available;
     ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, NULL, NULL) && available.QuadPart < 1 << 30)
         << "drive C: is not the test run's own small disk";
-    std::string bytes(available.QuadPart - free, 'f');
-    HANDLE filler = CreateFileA("c:\\filler", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written;
-    ASSERT_TRUE(WriteFile(filler, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL));
-    CloseHandle(filler);
+    ASSERT_TRUE(std::ofstream("c:\\filler", std::ios::binary)
+                << std::string(available.QuadPart - free, 'f'));
 }
 
 class SilentRemoval : public ::testing::TestWithParam<Row> {};
@@ -175,15 +173,11 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     Install(row.installed, row.dir);
     SetEnvironment(row.path.before, row.classPath.before, row.autoexec.before);
     ReportWindows(row.windows);
-    // Each uninstaller runs a while: one started too soon would overlap.
-    SetEnvironmentVariableA("QVTEST_SLEEP_MS",
-                            row.twist == kFirstUninstallerRunsLong ? "3000 100" : "100");
-    SetEnvironmentVariableA("QVTEST_WHOLE_KEY",
-                            row.twist == kFirstUninstallerDeletesTheKey ? "1" : NULL);
+    // Each uninstaller waits for the test to let it go: one started too soon
+    // would overlap.
+    HANDLE go = CreateSemaphoreA(NULL, 0, 99, "QvTestGo");
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
     SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
-    SetEnvironmentVariableA("QVTEST_MAKE_DIR",
-                            row.twist == kFirstUninstallerMakesLogDir ? "C:\\no dir" : NULL);
     DeleteFileA(row.logFile.c_str());
     if (row.twist == kTemporaryFileIsADirectory)
         CreateDirectoryA("c:\\aut0exec.qvs", NULL);
@@ -197,8 +191,20 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
         CreateFileA(row.twist == kLogIsHeldByAReader ? row.logFile.c_str() : "", GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
     PROCESS_INFORMATION program = StartProgram(row.tail);
+    for (size_t call = 1;
+         call <= row.files.size() && WaitFor([&] { return RecordedCalls().size() >= call; });
+         ++call) {
+        bool first = call == 1;
+        Sleep(first && row.twist == kFirstUninstallerRunsLong ? 3000 : 0);
+        if (first && row.twist == kFirstUninstallerDeletesTheKey)
+            Install({}, row.dir);
+        CreateDirectoryA(first && row.twist == kFirstUninstallerMakesLogDir ? "C:\\no dir" : "",
+                         NULL);
+        ReleaseSemaphore(go, 1, NULL);
+    }
+    ReleaseSemaphore(go, 99, NULL); // a call too many goes on at once
     EXPECT_EQ(0u, FinishProgram(program));
-    CloseHandle(reader);
+    CloseHandle(reader), CloseHandle(go);
     RemoveDirectoryA("c:\\no dir");
     RemoveDirectoryA("c:\\aut0exec.qvs");
     DeleteFileA("c:\\filler");
