@@ -107,14 +107,15 @@ inline void PrepareProgram(bool withUninstaller = true) {
     DeleteFileA(RecordPath().c_str());
 }
 
-// Starts the program with this text after its quoted name.
-inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0) {
+// Starts the program with this text after its quoted name, in folder dir.
+inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0,
+                                        const char* dir = kProgramDir) {
     std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
-    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, flags, NULL, kProgramDir,
-                               &startup, &program))
+    EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, flags, NULL, dir, &startup,
+                               &program))
         << commandLine;
     return program;
 }

@@ -24,6 +24,7 @@ enum Twist {
     kFirstUninstallerDeletesTheKey, // the whole Components key, as a base one may
     kTemporaryFileIsADirectory,     // c:\aut0exec.qvs cannot be made
     kDiskFillsUp,                   // c:\aut0exec.qvs fills drive C: half-way
+    kDecoyInTheCurrentFolder,       // uninst.exe there, the real one in the Windows folder
     kLogIsHeldByAReader,            // open for reading, as a viewer keeps it
     kFirstUninstallerMakesLogDir,   // the log's directory appears after its first line
 };
@@ -123,6 +124,11 @@ const Row kRows[] = {
         {"2 C:\\PROD\\java\\lib;%CLASSPATH%", "2 %CLASSPATH%"}),
     Row("On98AnEmptyInstallDirectoryCutsNothing", "win98", {}, {"1 \\java\\lib;X"},
         {"SET PATH=\\BIN;\"%PATH%\"\r\n"}, ""),
+    // Where the uninstaller is looked for.
+    Row("TheUninstallerIsLookedForInTheWindowsFolderButNeverInTheCurrentOne", "winxp", {}, {}, {},
+        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "C:\\qv log.txt",
+        {"\"ClientBase\": starting C:\\windows\\uninst.exe as uninst.exe -a -f"},
+        kDecoyInTheCurrentFolder),
     // The removal log.
     Row("TheLogTellsEachCallItsExitCodeAndTheCutsOnNt", "winxp",
         {"2 C:\\A;C:\\PROD\\BIN;", "2 C:\\A;"}, {"4 x"}, {}, "C:\\PROD", {kAlpha, kBase},
@@ -183,6 +189,9 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
         CreateDirectoryA("c:\\aut0exec.qvs", NULL);
     if (row.twist == kDiskFillsUp)
         FillDriveC(row.autoexec.before.size() / 2);
+    if (row.twist == kDecoyInTheCurrentFolder) // in C:\, win.ini: it cannot be started
+        MoveFileA("C:\\qv test\\uninst.exe", "C:\\windows\\uninst.exe"),
+            CopyFileA("C:\\windows\\win.ini", "C:\\uninst.exe", FALSE);
     const FILETIME kLongAgo = {0, 0x01C00000}; // in 1998
     HANDLE autoexec =
         CreateFileA("c:\\autoexec.bat", FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
@@ -190,7 +199,8 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     HANDLE reader =
         CreateFileA(row.twist == kLogIsHeldByAReader ? row.logFile.c_str() : "", GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
-    PROCESS_INFORMATION program = StartProgram(row.tail);
+    // From C:\, which is not the program's folder.
+    PROCESS_INFORMATION program = StartProgram(row.tail, 0, "C:\\");
     for (size_t call = 1;
          call <= row.files.size() && WaitFor([&] { return RecordedCalls().size() >= call; });
          ++call) {
@@ -205,6 +215,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     ReleaseSemaphore(go, 99, NULL); // a call too many goes on at once
     EXPECT_EQ(0u, FinishProgram(program));
     CloseHandle(reader), CloseHandle(go);
+    MoveFileA("C:\\windows\\uninst.exe", "C:\\qv test\\uninst.exe"), DeleteFileA("C:\\uninst.exe");
     RemoveDirectoryA("c:\\no dir");
     RemoveDirectoryA("c:\\aut0exec.qvs");
     DeleteFileA("c:\\filler");
