@@ -24,6 +24,7 @@ enum Twist {
     kFirstUninstallerDeletesTheKey, // the whole Components key, as a base one may
     kTemporaryFileIsADirectory,     // c:\aut0exec.qvs cannot be made
     kDiskFillsUp,                   // c:\aut0exec.qvs fills drive C: half-way
+    kLeftoversOfAnInterruptedRun,   // only c:\aut0exec.qvo, and a stale c:\aut0exec.qvs
     kDecoyInTheCurrentFolder,       // uninst.exe there, the real one in the Windows folder
     kLogIsHeldByAReader,            // open for reading, as a viewer keeps it
     kFirstUninstallerMakesLogDir,   // the log's directory appears after its first line
@@ -118,6 +119,9 @@ const Row kRows[] = {
     Row("On98AutoexecStaysWholeWhenTheDiskFillsUpUnderItsNewCopy", "win98", {}, {},
         {kLine + "\r\n" + std::string(1 << 16, 'x') + "\r\n" + kLine}, "C:\\PROD", {kBase},
         " -c ClientBase", {kBase.file}, true, 0, "", {}, kDiskFillsUp),
+    Row("On98TheOldAutoexecOfAnInterruptedRunIsPutBackAndCutWithItsAttributes", "win98", {}, {},
+        {kLine + "\r\n", kCut + "\r\n"}, "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true,
+        0, "", {}, kLeftoversOfAnInterruptedRun),
     Row("On98AutoexecWithNothingToCutKeepsItsBytesAndTime", "win98", {}, {},
         {"SET PATH=C:\\PRODUCT\\BIN;\"%PATH%\"\r\nREM " + kLine + "\r\n"}),
     Row("OnMeNoAutoexecIsCreated", "winme", {},
@@ -189,6 +193,10 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
         CreateDirectoryA("c:\\aut0exec.qvs", NULL);
     if (row.twist == kDiskFillsUp)
         FillDriveC(row.autoexec.before.size() / 2);
+    if (row.twist == kLeftoversOfAnInterruptedRun) // both read-only, hidden and system
+        MoveFileA("c:\\autoexec.bat", "c:\\aut0exec.qvo"),
+            SetFileAttributesA("c:\\aut0exec.qvo", 7),
+            CopyFileA("c:\\aut0exec.qvo", "c:\\aut0exec.qvs", FALSE);
     if (row.twist == kDecoyInTheCurrentFolder) // in C:\, win.ini: it cannot be started
         MoveFileA("C:\\qv test\\uninst.exe", "C:\\windows\\uninst.exe"),
             CopyFileA("C:\\windows\\win.ini", "C:\\uninst.exe", FALSE);
@@ -221,6 +229,8 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     DeleteFileA("c:\\filler");
     WIN32_FILE_ATTRIBUTE_DATA file = {};
     GetFileAttributesExA("c:\\autoexec.bat", GetFileExInfoStandard, &file);
+    SetFileAttributesA("c:\\autoexec.bat", 0);
+    EXPECT_EQ(row.twist == kLeftoversOfAnInterruptedRun ? 7u : 0u, file.dwFileAttributes & 7);
     EXPECT_TRUE(!row.autoexec.after.empty() || row.autoexec.before == "none" ||
                 CompareFileTime(&file.ftLastWriteTime, &kLongAgo) == 0)
         << "c:\\autoexec.bat was written over with the same bytes";
@@ -231,7 +241,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     std::string expected = Described(after(row.path), after(row.classPath), after(row.autoexec));
     EXPECT_EQ(expected, calls.empty() ? expected : calls.back()["seen"]) << "by the last call";
     EXPECT_EQ(expected, Snapshot());
-    EXPECT_EQ("none", FileBytes("c:\\aut0exec.qvs"));
+    EXPECT_EQ("nonenone", FileBytes("c:\\aut0exec.qvs") + FileBytes("c:\\aut0exec.qvo"));
     std::filesystem::directory_iterator files(kProgramDir), end;
     EXPECT_EQ(row.uninstaller ? 2 : 1, std::distance(files, end)) << "a file appeared there";
 
