@@ -28,6 +28,7 @@ enum Twist {
     kDecoyInTheCurrentFolder,       // uninst.exe there, the real one in the Windows folder
     kLogIsHeldByAReader,            // open for reading, as a viewer keeps it
     kFirstUninstallerMakesLogDir,   // the log's directory appears after its first line
+    kLogIsHeldThenTheDiskFillsUp,   // unshared, then full, as the first uninstaller ends
 };
 
 // The machine before, the program's tail (after its quoted name), and what
@@ -149,6 +150,10 @@ const Row kRows[] = {
     Row("ALogThatCannotBeOpenedIsNotTriedAgainAndChangesNothing", "win10",
         {"2 C:\\PROD\\BIN;C:\\B", "2 C:\\B"}, {}, {}, "C:\\PROD", {kBase}, " -c ClientBase",
         {kBase.file}, true, 0, "C:\\no dir\\log.txt", {}, kFirstUninstallerMakesLogDir),
+    Row("ALogLineWaitsForAHolderAndOneThatDoesNotFitOnTheDiskGoesWhole", "win2k", {}, {}, {},
+        "C:\\PROD", {kAlpha, kBeta}, " -c Beta -c Alpha", {kAlpha.file, kBeta.file}, true, 0,
+        "C:\\qv log.txt", {"\"Alpha\": starting", "\"Beta\"*exit code 0", "end: exit code 0"},
+        kLogIsHeldThenTheDiskFillsUp),
 };
 
 // Whether line holds the pieces of pattern, split at '*', in this order.
@@ -189,8 +194,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
     SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
     DeleteFileA(row.logFile.c_str());
-    if (row.twist == kTemporaryFileIsADirectory)
-        CreateDirectoryA("c:\\aut0exec.qvs", NULL);
+    CreateDirectoryA(row.twist == kTemporaryFileIsADirectory ? "c:\\aut0exec.qvs" : "", NULL);
     if (row.twist == kDiskFillsUp)
         FillDriveC(row.autoexec.before.size() / 2);
     if (row.twist == kLeftoversOfAnInterruptedRun) // both read-only, hidden and system
@@ -212,21 +216,29 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     for (size_t call = 1;
          call <= row.files.size() && WaitFor([&] { return RecordedCalls().size() >= call; });
          ++call) {
-        bool first = call == 1;
+        bool first = call == 1, log = first && row.twist == kLogIsHeldThenTheDiskFillsUp;
+        if (log) // a whole line to 10 bytes before the end of a page, then no room
+            std::ofstream(row.logFile, std::ios::app | std::ios::binary)
+                << "2000-01-01 00:00:00 "
+                << std::string((8160 - FileBytes(row.logFile).size() % 4096) % 4096, 'p') << "\r\n",
+                FillDriveC(0);
+        HANDLE held = CreateFileA(log ? row.logFile.c_str() : "", GENERIC_READ, 0, NULL,
+                                  OPEN_EXISTING, 0, NULL);
         Sleep(first && row.twist == kFirstUninstallerRunsLong ? 3000 : 0);
         if (first && row.twist == kFirstUninstallerDeletesTheKey)
             Install({}, row.dir);
         CreateDirectoryA(first && row.twist == kFirstUninstallerMakesLogDir ? "C:\\no dir" : "",
                          NULL);
+        DeleteFileA(call == 2 ? "c:\\filler" : "");
         ReleaseSemaphore(go, 1, NULL);
+        // The line after its end finds the log held a moment longer, then no room.
+        Sleep(held != INVALID_HANDLE_VALUE ? 500 : 0), CloseHandle(held);
     }
     ReleaseSemaphore(go, 99, NULL); // a call too many goes on at once
     EXPECT_EQ(0u, FinishProgram(program));
     CloseHandle(reader), CloseHandle(go);
     MoveFileA("C:\\windows\\uninst.exe", "C:\\qv test\\uninst.exe"), DeleteFileA("C:\\uninst.exe");
-    RemoveDirectoryA("c:\\no dir");
-    RemoveDirectoryA("c:\\aut0exec.qvs");
-    DeleteFileA("c:\\filler");
+    RemoveDirectoryA("c:\\no dir"), RemoveDirectoryA("c:\\aut0exec.qvs"), DeleteFileA("c:\\filler");
     WIN32_FILE_ATTRIBUTE_DATA file = {};
     GetFileAttributesExA("c:\\autoexec.bat", GetFileExInfoStandard, &file);
     SetFileAttributesA("c:\\autoexec.bat", 0);
