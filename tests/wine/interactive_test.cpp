@@ -220,7 +220,8 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     CloseHandle(go);
 }
 
-TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {
+TEST_F(Interactive, AFailedStartIsReportedAndLoggedForEachComponentAndBothLeaveTheList) {
+    SetEnvironmentVariableA("QVUNINST_LOG", "C:\\qv log.txt");
     ASSERT_TRUE(Start("win98", {kAlpha, kBeta, kGamma, kBase}, false));
     Select({0, 1});
     Press(kRemove);
@@ -234,6 +235,9 @@ TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {
     EXPECT_EQ(std::vector<std::string>{"Gamma"}, ListItems(list_));
     Press(kCancel);
     EXPECT_EQ(0u, FinishProgram(program_));
+    std::string log = FileBytes("C:\\qv log.txt");
+    EXPECT_LT(log.find("start: interactive"), log.find("\"Alpha\": the uninstaller could not be"))
+        << log;
 }
 
 } // namespace

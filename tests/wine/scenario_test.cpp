@@ -28,6 +28,7 @@ enum Twist {
     kDecoyInTheCurrentFolder,       // uninst.exe there, the real one in the Windows folder
     kLogIsHeldByAReader,            // open for reading, as a viewer keeps it
     kFirstUninstallerMakesLogDir,   // the log's directory appears after its first line
+    kTwoRunsShareTheLog,            // another run, the same, at the same time
     kLogIsHeldThenTheDiskFillsUp,   // unshared, then full, as the first uninstaller ends
 };
 
@@ -115,8 +116,8 @@ const Row kRows[] = {
         {"REM \0\x1A\xFF\r\n"s + kLine + "\0"s + std::string(12000, 'x') + kLine + "\n" + kLine,
          "REM \0\x1A\xFF\r\n"s + kCut + "\0"s + std::string(12000, 'x') + kLine + "\n" + kCut}),
     Row("On98AutoexecStaysWholeWhenItsNewCopyCannotBeMade", "win98", {}, {}, {kLine + "\r\n"},
-        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "", {},
-        kTemporaryFileIsADirectory),
+        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "C:\\qv log.txt",
+        {"CLASSPATH: left alone: it does not exist"}, kTemporaryFileIsADirectory),
     Row("On98AutoexecStaysWholeWhenTheDiskFillsUpUnderItsNewCopy", "win98", {}, {},
         {kLine + "\r\n" + std::string(1 << 16, 'x') + "\r\n" + kLine}, "C:\\PROD", {kBase},
         " -c ClientBase", {kBase.file}, true, 0, "", {}, kDiskFillsUp),
@@ -130,9 +131,11 @@ const Row kRows[] = {
     Row("On98AnEmptyInstallDirectoryCutsNothing", "win98", {}, {"1 \\java\\lib;X"},
         {"SET PATH=\\BIN;\"%PATH%\"\r\n"}, ""),
     // Where the uninstaller is looked for.
-    Row("TheUninstallerIsLookedForInTheWindowsFolderButNeverInTheCurrentOne", "winxp", {}, {}, {},
-        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "C:\\qv log.txt",
-        {"\"ClientBase\": starting C:\\windows\\uninst.exe as uninst.exe -a -f"},
+    Row("TheUninstallerIsLookedForInTheWindowsFolderNeverInTheCurrentOneAndValuesLeftAloneSayWhy",
+        "winxp", {"1 "}, {"1 " + std::string(512, 'c')}, {}, "C:\\PROD", {kBase}, " -c ClientBase",
+        {kBase.file}, true, 0, "C:\\qv log.txt",
+        {"Path: left alone: it is empty", "CLASSPATH: left alone: it is longer than 511",
+         "\"ClientBase\": starting C:\\windows\\uninst.exe as uninst.exe -a -f"},
         kDecoyInTheCurrentFolder),
     // The removal log.
     Row("TheLogTellsEachCallItsExitCodeAndTheCutsOnNt", "winxp",
@@ -150,6 +153,10 @@ const Row kRows[] = {
     Row("ALogThatCannotBeOpenedIsNotTriedAgainAndChangesNothing", "win10",
         {"2 C:\\PROD\\BIN;C:\\B", "2 C:\\B"}, {}, {}, "C:\\PROD", {kBase}, " -c ClientBase",
         {kBase.file}, true, 0, "C:\\no dir\\log.txt", {}, kFirstUninstallerMakesLogDir),
+    // Every line of both runs, whole: 6 each.
+    Row("TwoRunsAppendingAtOnceKeepEveryLineWhole", "win2k", {}, {}, {}, "C:\\PROD", {},
+        " -c Nobody -c Ghost", {}, false, 0, "C:\\qv log.txt", std::vector<std::string>(12, ""),
+        kTwoRunsShareTheLog),
     Row("ALogLineWaitsForAHolderAndOneThatDoesNotFitOnTheDiskGoesWhole", "win2k", {}, {}, {},
         "C:\\PROD", {kAlpha, kBeta}, " -c Beta -c Alpha", {kAlpha.file, kBeta.file}, true, 0,
         "C:\\qv log.txt", {"\"Alpha\": starting", "\"Beta\"*exit code 0", "end: exit code 0"},
@@ -212,7 +219,9 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
         CreateFileA(row.twist == kLogIsHeldByAReader ? row.logFile.c_str() : "", GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
     // From C:\, which is not the program's folder.
-    PROCESS_INFORMATION program = StartProgram(row.tail, 0, "C:\\");
+    PROCESS_INFORMATION program = StartProgram(row.tail, 0, "C:\\"), other = {};
+    if (row.twist == kTwoRunsShareTheLog)
+        other = StartProgram(row.tail, 0, "C:\\");
     for (size_t call = 1;
          call <= row.files.size() && WaitFor([&] { return RecordedCalls().size() >= call; });
          ++call) {
@@ -236,6 +245,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     }
     ReleaseSemaphore(go, 99, NULL); // a call too many goes on at once
     EXPECT_EQ(0u, FinishProgram(program));
+    EXPECT_EQ(0u, other.hProcess != NULL ? FinishProgram(other) : 0);
     CloseHandle(reader), CloseHandle(go);
     MoveFileA("C:\\windows\\uninst.exe", "C:\\qv test\\uninst.exe"), DeleteFileA("C:\\uninst.exe");
     RemoveDirectoryA("c:\\no dir"), RemoveDirectoryA("c:\\aut0exec.qvs"), DeleteFileA("c:\\filler");
