@@ -14,6 +14,10 @@ const char kPathReference[] = "\"%PATH%\"";
 
 } // namespace
 
+const char kBatchFile[] = "c:\\autoexec.bat";
+const char kNewBatchFile[] = "c:\\aut0exec.qvs";
+const char kOldBatchFile[] = "c:\\aut0exec.qvo";
+
 size_t BuildPathLine(const char* installDir, char* line, size_t lineSize) {
     size_t dirLength = TextLength(installDir);
     size_t length =
@@ -134,4 +138,23 @@ bool RewriteBatchFile(const BatchFileStreams& streams, const char* installDir,
     writer.Write(head, headLength);
     writer.Flush();
     return read == 0 && !writer.failed;
+}
+
+void RecoverBatchFile(const BatchFileOperations& files) {
+    // Never deleted unless the batch file is there: it may be the only whole copy.
+    if (files.exists(files.context, kBatchFile))
+        files.remove(files.context, kOldBatchFile);
+    else
+        files.move(files.context, kOldBatchFile, kBatchFile);
+}
+
+bool ReplaceBatchFile(const BatchFileOperations& files) {
+    if (!files.move(files.context, kBatchFile, kOldBatchFile))
+        return false;
+    if (!files.move(files.context, kNewBatchFile, kBatchFile)) {
+        files.move(files.context, kOldBatchFile, kBatchFile);
+        return false;
+    }
+    files.remove(files.context, kOldBatchFile);
+    return true;
 }

@@ -1,7 +1,8 @@
 // The rewrite of the Windows 95/98 start-up batch file that drops the
 // product's BIN directory from its "SET PATH=" line.
 // Plain C++: built for Windows and for the native tests alike; the bytes
-// come and go through the caller's streams.
+// come and go through the caller's streams, and the files are renamed and
+// deleted through the caller's file operations.
 #pragma once
 
 #include <cstddef>
@@ -50,3 +51,29 @@ struct BatchRewriteWork {
 // installDir is empty or too long.
 bool RewriteBatchFile(const BatchFileStreams& streams, const char* installDir,
                       BatchRewriteWork* work, size_t* changedLines);
+
+// The start-up batch file; the new file the rewrite makes beside it; the old
+// file, kept under this name until the new one is in its place.
+extern const char kBatchFile[], kNewBatchFile[], kOldBatchFile[];
+
+// The file operations that replace the batch file, each true when done.
+struct BatchFileOperations {
+    void* context;
+    bool (*exists)(void* context, const char* name);
+    // Renames a file; fails when the new name is taken.
+    bool (*move)(void* context, const char* from, const char* to);
+    // Clears the file's attributes (read-only, hidden, system) and deletes it.
+    bool (*remove)(void* context, const char* name);
+};
+
+// Undoes what an interrupted replace left: the old file goes back in place
+// when there is no batch file, and a kept old file beside a batch file is
+// deleted.
+void RecoverBatchFile(const BatchFileOperations& files);
+
+// Puts the whole new file in place of the batch file by two renames, the
+// old file kept until the new one is there: at every instant one of them is
+// whole under a known name, and an interruption is undone by
+// RecoverBatchFile. A failed rename puts the old file back. Returns whether
+// the new file is in place; the new file's name is then free.
+bool ReplaceBatchFile(const BatchFileOperations& files);

@@ -10,9 +10,6 @@ const char EnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manag
 
 namespace {
 
-const char kBatchFile[] = "c:\\autoexec.bat";
-const char kTemporaryFile[] = "c:\\aut0exec.qvs";
-
 bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
     for (; *a != '\0' && *b != '\0'; ++a, ++b) {
         if (ToAsciiUpper(*a) != ToAsciiUpper(*b))
@@ -151,14 +148,30 @@ void CloseFile(HANDLE file) {
         CloseHandle(file);
 }
 
-// Rewrites c:\autoexec.bat into the temporary file and copies that back
-// only when the whole file went through without an error and a line
-// changed. Returns whether c:\autoexec.bat was changed.
+bool FileExists(void*, const char* name) {
+    return GetFileAttributesA(name) != 0xFFFFFFFF;
+}
+
+bool MoveOnDisk(void*, const char* from, const char* to) {
+    return MoveFileA(from, to) != FALSE;
+}
+
+bool RemoveFromDisk(void*, const char* name) {
+    SetFileAttributesA(name, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(name) != FALSE;
+}
+
+const BatchFileOperations kDisk = {NULL, FileExists, MoveOnDisk, RemoveFromDisk};
+
+// Rewrites c:\autoexec.bat into c:\aut0exec.qvs, which then takes its place
+// with its attributes, only when the whole file went through without an
+// error and a line changed. Returns whether c:\autoexec.bat was changed.
 bool RewriteBatchFileFor(const char* dir) {
+    DWORD attributes = GetFileAttributesA(kBatchFile);
     BatchFiles files;
     files.in = CreateFileA(kBatchFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, NULL);
-    files.out = CreateFileA(kTemporaryFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+    files.out = CreateFileA(kNewBatchFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL);
     BatchRewriteWork* work =
         static_cast<BatchRewriteWork*>(HeapAlloc(GetProcessHeap(), 0, sizeof(BatchRewriteWork)));
@@ -166,7 +179,9 @@ bool RewriteBatchFileFor(const char* dir) {
     size_t changedLines = 0;
     if (files.in != INVALID_HANDLE_VALUE && files.out != INVALID_HANDLE_VALUE && work != NULL) {
         BatchFileStreams streams = {&files, ReadFromFile, WriteToFile};
-        complete = RewriteBatchFile(streams, dir, work, &changedLines);
+        // On the disk before it can take the old file's place.
+        complete = RewriteBatchFile(streams, dir, work, &changedLines) &&
+                   FlushFileBuffers(files.out) != FALSE;
     }
     if (work != NULL)
         HeapFree(GetProcessHeap(), 0, work);
@@ -186,7 +201,8 @@ bool RewriteBatchFileFor(const char* dir) {
         LogText(line, "\\BIN;\"%PATH%\"");
         WriteLogLine(line);
     } else {
-        changed = CopyFileA(kTemporaryFile, kBatchFile, FALSE) != FALSE;
+        SetFileAttributesA(kNewBatchFile, attributes);
+        changed = ReplaceBatchFile(kDisk);
         LogLine* line = StartLogLine();
         LogText(line, "Path: c:\\autoexec.bat: cut \"");
         LogName(line, dir);
@@ -194,10 +210,10 @@ bool RewriteBatchFileFor(const char* dir) {
         LogNumber(line, static_cast<unsigned long>(changedLines));
         LogText(line, changedLines == 1 ? " line" : " lines");
         if (!changed)
-            LogText(line, ", but copying c:\\aut0exec.qvs over it FAILED: it is unchanged");
+            LogText(line, ", but putting c:\\aut0exec.qvs in its place FAILED: it is unchanged");
         WriteLogLine(line);
     }
-    DeleteFileA(kTemporaryFile);
+    RemoveFromDisk(NULL, kNewBatchFile);
     return changed;
 }
 
@@ -228,11 +244,13 @@ EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
 
 bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId, DWORD readType) {
     if (IsBatchFileVariable(name, platformId)) {
+        RecoverBatchFile(kDisk);
+        // A stale new file, whatever its attributes, must not stand in the way.
+        RemoveFromDisk(NULL, kNewBatchFile);
         char dir[kInstallDirectorySize];
         if (ReadInstallDirectory(dir) && dir[0] != '\0')
             return RewriteBatchFileFor(dir);
         LogEvent("Path: c:\\autoexec.bat left unchanged: no install directory");
-        DeleteFileA(kTemporaryFile);
         return false;
     }
     DWORD type = SameText(name, "Path") || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;

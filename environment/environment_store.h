@@ -40,6 +40,8 @@ EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
 // REG_EXPAND_SZ, any other variable as REG_EXPAND_SZ when readType says it
 // was so (its %VAR% references must keep working) and as REG_SZ otherwise.
 // On the 95/98 family Path is instead changed in c:\autoexec.bat, through
-// the temporary c:\aut0exec.qvs, and text is not used. Returns whether the
+// the new file c:\aut0exec.qvs that takes its place (the old one is kept as
+// c:\aut0exec.qvo meanwhile, and what an interrupted run left is undone
+// first), and text is not used. Returns whether the
 // change was stored; the removal log says what happened.
 bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId, DWORD readType);

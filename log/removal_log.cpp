@@ -138,9 +138,15 @@ void WriteLogLine(LogLine* line) {
     HANDLE file = OpenForOneLine();
     if (file != INVALID_HANDLE_VALUE) {
         bool locked = LockForOneLine(file);
-        DWORD written;
-        if (SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER)
-            WriteFile(file, line->text, static_cast<DWORD>(line->length), &written, NULL);
+        DWORD end = SetFilePointer(file, 0, NULL, FILE_END);
+        DWORD length = static_cast<DWORD>(line->length), written;
+        if (end != INVALID_SET_FILE_POINTER &&
+            (!WriteFile(file, line->text, length, &written, NULL) || written != length)) {
+            // A line that did not fit (a full disk) goes whole: the next one
+            // must not be appended to a piece of it.
+            SetFilePointer(file, static_cast<LONG>(end), NULL, FILE_BEGIN);
+            SetEndOfFile(file);
+        }
         FlushFileBuffers(file);
         if (locked)
             UnlockFile(file, kLockOffset, 0, 1, 0);

@@ -32,6 +32,7 @@ void LogName(LogLine* line, const char* name);
 // Appends the line to the log, whole, and is done with it: the file is
 // opened (shared with readers and other writers), locked for the append,
 // appended to and closed, so runs that share a file mix only whole lines.
+// A line that does not fit on the disk is cut off again, whole.
 // Once the file cannot be opened, the run writes no more lines.
 void WriteLogLine(LogLine* line);
 

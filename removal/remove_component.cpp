@@ -6,6 +6,7 @@
 #include "uninstaller_command.h"
 #include "../environment/clean_environment.h"
 #include "../resources/resource.h"
+#include "../base/text.h"
 
 HWND g_progressBox;
 
@@ -13,6 +14,44 @@ namespace {
 
 const char kStartFailedText[] = "Call to CreateProcess() failed";
 const char kStartFailedCaption[] = "Quorvane Client";
+
+// Room for PATH, the longest environment variable there is.
+const DWORD kPathListSize = 32768;
+
+// Finds the uninstaller where Windows looks for a program to start, except
+// in the current folder: that is wherever this program was started from (a
+// user's desktop, a download folder, a share), and a file of that name there
+// must never run, with the administrator's rights, in place of the
+// product's. The program's own folder (by its full name: a ';' in it must
+// not make it a list), the system folder, the Windows folder, then PATH.
+// Its full name goes to path; false when not found.
+bool FindUninstaller(const char* program, char path[MAX_PATH]) {
+    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+    if (length < MAX_PATH) {
+        while (length > 0 && path[length - 1] != '\\')
+            --length;
+        path[length] = '\0';
+        // Not found, and a folder of that name, have the directory bit.
+        if (length > 0 && AppendText(path, MAX_PATH, program) &&
+            (GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            return true;
+    }
+    char* list = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, kPathListSize));
+    length = 0;
+    for (int step = 0; list != NULL && step < 3 && length == 0; ++step) {
+        DWORD listLength = step == 0   ? GetSystemDirectoryA(list, kPathListSize)
+                           : step == 1 ? GetWindowsDirectoryA(list, kPathListSize)
+                                       : GetEnvironmentVariableA("PATH", list, kPathListSize);
+        char* name;
+        if (listLength > 0 && listLength < kPathListSize)
+            length = SearchPathA(list, program, NULL, MAX_PATH, path, &name);
+        if (length >= MAX_PATH)
+            length = 0;
+    }
+    if (list != NULL)
+        HeapFree(GetProcessHeap(), 0, list);
+    return length != 0;
+}
 
 void OpenProgressBox(HWND owner, const char* name) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
@@ -86,15 +125,23 @@ void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner
     char commandLine[kUninstallerCommandLineSize];
     BuildUninstallerCommandLine(program, file, commandLine, sizeof commandLine);
 
+    char path[MAX_PATH];
+    bool found = FindUninstaller(program, path);
     LogLine* line = StartComponentLine(name);
     LogText(line, file[0] != '\0' ? "\": starting " : "\": no file registered; starting ");
+    if (found) {
+        LogName(line, path);
+        LogText(line, " as ");
+    }
     LogName(line, commandLine);
     WriteLogLine(line);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
-    if (!CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started)) {
-        DWORD error = GetLastError();
+    // Started by its full name: the command line it sees stays as it was.
+    if (!found ||
+        !CreateProcessA(path, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started)) {
+        DWORD error = found ? GetLastError() : ERROR_FILE_NOT_FOUND;
         line = StartComponentLine(name);
         LogText(line, "\": the uninstaller could not be started (error ");
         LogNumber(line, error);

@@ -9,10 +9,11 @@ extern HWND g_progressBox;
 
 // Starts "uninst.exe -a -f"<file>"" for component name, the file being the
 // one registered under componentsKeyPath, and returns when that process has
-// ended. The base component's removal is preceded by the environment
-// cleanup. Unless silent, a progress box owned by owner names the component
-// while the uninstaller runs, the calling thread's messages are handled
-// meanwhile, and a failed start is reported in a message box.
+// ended. uninst.exe is looked for in the program's own folder, the system
+// folder, the Windows folder and PATH, never in the current folder. The base component's removal is
+// preceded by the environment cleanup. Unless silent, a progress box owned by owner names the
+// component while the uninstaller runs, the calling thread's messages are handled meanwhile, and a
+// failed start is reported in a message box.
 void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner, int silent);
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,8 +1,11 @@
-// The entry cut and the 95/98 batch-file rewrite of the environment cleanup.
+// The entry cut and the 95/98 batch-file rewrite and replace of the
+// environment cleanup.
 #include "environment/entry_removal.h"
 #include "memory_files.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace std::string_literals;
 
@@ -93,6 +96,37 @@ TEST(BatchRewrite, ReportsReadAndWriteErrorsAndRefusesAnEmptyOrTooLongDirectory)
         files.readErrorAt = row.readErrorAt;
         files.writeLimit = row.writeLimit;
         EXPECT_FALSE(files.Rewrite(row.dir)) << row.readErrorAt << " " << row.writeLimit;
+    }
+}
+
+// Files in memory: every operation after the first `last` fails and changes
+// nothing, as when the program is ended there; so does operation `failing`.
+using Files = std::map<std::string, std::string>;
+Files g_files, g_none;
+int g_done, g_last, g_failing;
+Files& Step() {
+    return ++g_done <= g_last && g_done != g_failing ? g_files : g_none;
+}
+const BatchFileOperations kMemory = {
+    nullptr, [](void*, const char* name) { return Step().count(name) > 0; },
+    [](void*, const char* from, const char* to) {
+        Files& f = Step();
+        return f.count(from) && f.emplace(to, f[from]).second && f.erase(from);
+    },
+    [](void*, const char* name) { return Step().erase(name) > 0; }};
+
+// Ended after each operation of the replace, or with each failing alone: a
+// whole file is there at once, and the next run's recovery leaves the new one
+// or the old one in place and nothing else (the new file's name is freed by
+// the caller).
+TEST(BatchReplace, AWholeFileIsAlwaysThereAndTheNextRunLeavesTheNewOrTheOldOneAlone) {
+    for (int cut = 0; cut < 8; ++cut) {
+        g_files = {{kBatchFile, "old"}, {kNewBatchFile, "new"}}, g_done = 0;
+        g_last = cut % 2 ? 99 : cut / 2, g_failing = cut % 2 ? cut / 2 + 1 : 0;
+        bool replaced = ReplaceBatchFile(kMemory);
+        EXPECT_TRUE(g_files.count(kBatchFile) || g_files.count(kOldBatchFile)) << cut;
+        g_last = 99, g_failing = 0, RecoverBatchFile(kMemory), g_files.erase(kNewBatchFile);
+        EXPECT_EQ((Files{{kBatchFile, replaced ? "new" : "old"}}), g_files) << cut;
     }
 }
 

@@ -5,21 +5,14 @@
 //   QVTEST_RECORD     file to append to: "start <time>", "pid <id>",
 //                     "cmdline <its command line>", "seen <Snapshot() in hex>",
 //                     then "component <value deleted>", "end <time>"
-//   QVTEST_SLEEP_MS   how long it runs first: the first call the first of
-//                     these blank-separated numbers, the next the next, the
-//                     last one for all calls after (default 0)
-//   QVTEST_GO         a semaphore it then waits for, when one of that name
-//                     exists (the test lets one uninstaller go at a time)
-//   QVTEST_WHOLE_KEY  when set, it deletes the whole Components key, as a
-//                     base uninstaller may, instead of its own value
+//   QVTEST_SLEEP_MS   how long it runs first (default 0)
 //   QVTEST_EXIT_CODE  its exit code (default 0)
-//   QVTEST_MAKE_DIR   a directory it makes as it ends (none when unset)
+// When a test has made a semaphore "QvTestGo", it then waits for it: the test
+// lets one uninstaller go at a time.
 // A GUI program without windows, so that starting it shows nothing.
 #include "record.h"
 
 #include <stdlib.h>
-
-#include <sstream>
 
 namespace {
 
@@ -41,17 +34,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string seen, commandLine = GetCommandLineA();
     for (unsigned char c : Snapshot())
         seen += "0123456789abcdef"[c >> 4], seen += "0123456789abcdef"[c & 15];
-    // The calls before this one each left a "start" in the record.
-    std::string record = " " + FileBytes(Variable("QVTEST_RECORD"));
-    std::istringstream sleeps(Variable("QVTEST_SLEEP_MS"));
-    DWORD sleepMs = 0;
-    for (size_t at = 0, next; at != std::string::npos && sleeps >> next;
-         at = record.find("start ", at + 1))
-        sleepMs = static_cast<DWORD>(next);
     Append("start " + std::to_string(Now()) + "\npid " + std::to_string(GetCurrentProcessId()) +
            "\ncmdline " + commandLine + "\nseen " + seen + "\n");
-    Sleep(sleepMs);
-    if (HANDLE go = OpenSemaphoreA(SYNCHRONIZE, FALSE, Variable("QVTEST_GO")))
+    Sleep(atoi(Variable("QVTEST_SLEEP_MS")));
+    if (HANDLE go = OpenSemaphoreA(SYNCHRONIZE, FALSE, "QvTestGo"))
         WaitForSingleObject(go, 600000), CloseHandle(go);
 
     size_t at = commandLine.find("-f\"");
@@ -59,10 +45,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     file.erase(std::min(file.find('"'), file.size()));
     std::string component;
     HKEY key;
-    if (*Variable("QVTEST_WHOLE_KEY") != '\0')
-        component = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kComponentsKey) == 0 ? "(the key)" : "";
-    else if (!file.empty() && RegOpenKeyExA(HKEY_LOCAL_MACHINE, kComponentsKey, 0, KEY_ALL_ACCESS,
-                                            &key) == ERROR_SUCCESS) {
+    if (!file.empty() && RegOpenKeyExA(HKEY_LOCAL_MACHINE, kComponentsKey, 0, KEY_ALL_ACCESS,
+                                       &key) == ERROR_SUCCESS) {
         char name[1024], data[1024];
         LONG status = ERROR_SUCCESS;
         for (DWORD i = 0; component.empty() && status != ERROR_NO_MORE_ITEMS; ++i) {
@@ -75,7 +59,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
         RegCloseKey(key);
     }
-    CreateDirectoryA(Variable("QVTEST_MAKE_DIR"), NULL);
     Append("component " + component + "\nend " + std::to_string(Now()) + "\n");
     return atoi(Variable("QVTEST_EXIT_CODE"));
 }

@@ -152,9 +152,10 @@ inline void LoadChecker(HANDLE program) {
         << "era_check.dll could not be put into the program";
 }
 
-// Starts the program with this text after its quoted name, with the checker
-// in it; it stays suspended when the caller asks for that.
-inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0) {
+// Starts the program with this text after its quoted name, in folder dir,
+// with the checker in it; it stays suspended when the caller asks for that.
+inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0,
+                                        const char* dir = kProgramDir) {
     std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -162,7 +163,7 @@ inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0
     SetEnvironmentVariableA("QVTEST_REFUSED", RecordPath("refused.txt").c_str());
     DeleteFileA(RecordPath("refused.txt").c_str());
     EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, flags | CREATE_SUSPENDED,
-                               NULL, kProgramDir, &startup, &program))
+                               NULL, dir, &startup, &program))
         << commandLine;
     LoadChecker(program.hProcess);
     if (!(flags & CREATE_SUSPENDED))
@@ -174,7 +175,11 @@ inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0
 // and fails it for each call the checker refused.
 inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
     DWORD exitCode = ~0u;
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, Patience(30000)))
+    // What the program sends the test's windows meanwhile is answered.
+    for (MSG message; MsgWaitForMultipleObjects(1, &program.hProcess, FALSE, Patience(30000),
+                                                QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1;)
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, 0))
         << "qvuninst.exe still runs after its deadline";
     TerminateProcess(program.hProcess, exitCode);
     WaitForSingleObject(program.hProcess, 5000);
@@ -224,9 +229,13 @@ inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call>
     EXPECT_EQ(expected, called);
 }
 
-// Polls until condition holds; false after timeoutMs (made patient).
+// Polls until condition holds, answering what the program sends the test's
+// windows meanwhile; false after timeoutMs (made patient).
 inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
-    for (ULONGLONG deadline = GetTickCount64() + Patience(timeoutMs); !condition(); Sleep(5))
+    MSG message;
+    for (ULONGLONG deadline = GetTickCount64() + Patience(timeoutMs); !condition();
+         MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_SENDMESSAGE),
+                   PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE))
         if (GetTickCount64() > deadline)
             return false;
     return true;

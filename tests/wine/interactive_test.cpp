@@ -184,7 +184,6 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     SetEnvironment("2 C:\\A;C:\\PROD\\BIN;C:\\B", "1 C:\\PROD\\java\\lib;C:\\C", "none");
     // Each uninstaller runs until the test lets it go.
     HANDLE go = CreateSemaphoreA(NULL, 0, 10, "QvTestGo");
-    SetEnvironmentVariableA("QVTEST_GO", "QvTestGo");
     ASSERT_TRUE(Start("winxp", {kAlpha, kBeta, kGamma, kBase}));
     Select({0, 2});
     Press({kRemove, kRemove, kCancel});
@@ -237,7 +236,8 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     CloseHandle(go);
 }
 
-TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {
+TEST_F(Interactive, AFailedStartIsReportedAndLoggedForEachComponentAndBothLeaveTheList) {
+    SetEnvironmentVariableA("QVUNINST_LOG", "C:\\qv log.txt");
     ASSERT_TRUE(Start("win98", {kAlpha, kBeta, kGamma, kBase}, false));
     Select({0, 1});
     Press({kRemove});
@@ -251,6 +251,9 @@ TEST_F(Interactive, AFailedStartIsReportedForEachComponentAndBothLeaveTheList) {
     EXPECT_EQ(std::vector<std::string>{"Gamma"}, ListItems(list_));
     Press({kCancel});
     EXPECT_EQ(0u, FinishProgram(program_));
+    std::string log = FileBytes("C:\\qv log.txt");
+    EXPECT_LT(log.find("start: interactive"), log.find("\"Alpha\": the uninstaller could not be"))
+        << log;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "harness.h"
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 using namespace std::string_literals;
@@ -23,8 +24,12 @@ enum Twist {
     kFirstUninstallerDeletesTheKey, // the whole Components key, as a base one may
     kTemporaryFileIsADirectory,     // c:\aut0exec.qvs cannot be made
     kDiskFillsUp,                   // c:\aut0exec.qvs fills drive C: half-way
+    kLeftoversOfAnInterruptedRun,   // only c:\aut0exec.qvo, and a stale c:\aut0exec.qvs
+    kDecoyInTheCurrentFolder,       // uninst.exe there, the real one in the Windows folder
     kLogIsHeldByAReader,            // open for reading, as a viewer keeps it
     kFirstUninstallerMakesLogDir,   // the log's directory appears after its first line
+    kTwoRunsShareTheLog,            // another run, the same, at the same time
+    kLogIsHeldThenTheDiskFillsUp,   // unshared, then full, as the first uninstaller ends
 };
 
 // The machine before, the program's tail (after its quoted name), and what
@@ -111,17 +116,27 @@ const Row kRows[] = {
         {"REM \0\x1A\xFF\r\n"s + kLine + "\0"s + std::string(12000, 'x') + kLine + "\n" + kLine,
          "REM \0\x1A\xFF\r\n"s + kCut + "\0"s + std::string(12000, 'x') + kLine + "\n" + kCut}),
     Row("On98AutoexecStaysWholeWhenItsNewCopyCannotBeMade", "win98", {}, {}, {kLine + "\r\n"},
-        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "", {},
-        kTemporaryFileIsADirectory),
+        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "C:\\qv log.txt",
+        {"CLASSPATH: left alone: it does not exist"}, kTemporaryFileIsADirectory),
     Row("On98AutoexecStaysWholeWhenTheDiskFillsUpUnderItsNewCopy", "win98", {}, {},
         {kLine + "\r\n" + std::string(1 << 16, 'x') + "\r\n" + kLine}, "C:\\PROD", {kBase},
         " -c ClientBase", {kBase.file}, true, 0, "", {}, kDiskFillsUp),
+    Row("On98TheOldAutoexecOfAnInterruptedRunIsPutBackAndCutWithItsAttributes", "win98", {}, {},
+        {kLine + "\r\n", kCut + "\r\n"}, "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true,
+        0, "", {}, kLeftoversOfAnInterruptedRun),
     Row("On98AutoexecWithNothingToCutKeepsItsBytesAndTime", "win98", {}, {},
         {"SET PATH=C:\\PRODUCT\\BIN;\"%PATH%\"\r\nREM " + kLine + "\r\n"}),
     Row("OnMeNoAutoexecIsCreated", "winme", {},
         {"2 C:\\PROD\\java\\lib;%CLASSPATH%", "2 %CLASSPATH%"}),
     Row("On98AnEmptyInstallDirectoryCutsNothing", "win98", {}, {"1 \\java\\lib;X"},
         {"SET PATH=\\BIN;\"%PATH%\"\r\n"}, ""),
+    // Where the uninstaller is looked for.
+    Row("TheUninstallerIsLookedForInTheWindowsFolderNeverInTheCurrentOneAndValuesLeftAloneSayWhy",
+        "winxp", {"1 "}, {"1 " + std::string(512, 'c')}, {}, "C:\\PROD", {kBase}, " -c ClientBase",
+        {kBase.file}, true, 0, "C:\\qv log.txt",
+        {"Path: left alone: it is empty", "CLASSPATH: left alone: it is longer than 511",
+         "\"ClientBase\": starting C:\\windows\\uninst.exe as uninst.exe -a -f"},
+        kDecoyInTheCurrentFolder),
     // The removal log.
     Row("TheLogTellsEachCallItsExitCodeAndTheCutsOnNt", "winxp",
         {"2 C:\\A;C:\\PROD\\BIN;", "2 C:\\A;"}, {"4 x"}, {}, "C:\\PROD", {kAlpha, kBase},
@@ -138,6 +153,14 @@ const Row kRows[] = {
     Row("ALogThatCannotBeOpenedIsNotTriedAgainAndChangesNothing", "win10",
         {"2 C:\\PROD\\BIN;C:\\B", "2 C:\\B"}, {}, {}, "C:\\PROD", {kBase}, " -c ClientBase",
         {kBase.file}, true, 0, "C:\\no dir\\log.txt", {}, kFirstUninstallerMakesLogDir),
+    // Every line of both runs, whole: 6 each.
+    Row("TwoRunsAppendingAtOnceKeepEveryLineWhole", "win2k", {}, {}, {}, "C:\\PROD", {},
+        " -c Nobody -c Ghost", {}, false, 0, "C:\\qv log.txt", std::vector<std::string>(12, ""),
+        kTwoRunsShareTheLog),
+    Row("ALogLineWaitsForAHolderAndOneThatDoesNotFitOnTheDiskGoesWhole", "win2k", {}, {}, {},
+        "C:\\PROD", {kAlpha, kBeta}, " -c Beta -c Alpha", {kAlpha.file, kBeta.file}, true, 0,
+        "C:\\qv log.txt", {"\"Alpha\": starting", "\"Beta\"*exit code 0", "end: exit code 0"},
+        kLogIsHeldThenTheDiskFillsUp),
 };
 
 // Whether line holds the pieces of pattern, split at '*', in this order.
@@ -156,11 +179,8 @@ void FillDriveC(size_t free) {
     ULARGE_INTEGER available;
     ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, NULL, NULL) && available.QuadPart < 1 << 30)
         << "drive C: is not the test run's own small disk";
-    std::string bytes(available.QuadPart - free, 'f');
-    HANDLE filler = CreateFileA("c:\\filler", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written;
-    ASSERT_TRUE(WriteFile(filler, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL));
-    CloseHandle(filler);
+    ASSERT_TRUE(std::ofstream("c:\\filler", std::ios::binary)
+                << std::string(available.QuadPart - free, 'f'));
 }
 
 // The broadcasts of a changed environment to a window of the test.
@@ -183,20 +203,22 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     Install(row.installed, row.dir);
     SetEnvironment(row.path.before, row.classPath.before, row.autoexec.before);
     ReportWindows(row.windows);
-    // Each uninstaller runs a while: one started too soon would overlap.
-    SetEnvironmentVariableA("QVTEST_SLEEP_MS",
-                            row.twist == kFirstUninstallerRunsLong ? "3000 100" : "100");
-    SetEnvironmentVariableA("QVTEST_WHOLE_KEY",
-                            row.twist == kFirstUninstallerDeletesTheKey ? "1" : NULL);
+    // Each uninstaller waits for the test to let it go: one started too soon
+    // would overlap.
+    HANDLE go = CreateSemaphoreA(NULL, 0, 99, "QvTestGo");
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
     SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
-    SetEnvironmentVariableA("QVTEST_MAKE_DIR",
-                            row.twist == kFirstUninstallerMakesLogDir ? "C:\\no dir" : NULL);
     DeleteFileA(row.logFile.c_str());
-    if (row.twist == kTemporaryFileIsADirectory)
-        CreateDirectoryA("c:\\aut0exec.qvs", NULL);
+    CreateDirectoryA(row.twist == kTemporaryFileIsADirectory ? "c:\\aut0exec.qvs" : "", NULL);
     if (row.twist == kDiskFillsUp)
         FillDriveC(row.autoexec.before.size() / 2);
+    if (row.twist == kLeftoversOfAnInterruptedRun) // both read-only, hidden and system
+        MoveFileA("c:\\autoexec.bat", "c:\\aut0exec.qvo"),
+            SetFileAttributesA("c:\\aut0exec.qvo", 7),
+            CopyFileA("c:\\aut0exec.qvo", "c:\\aut0exec.qvs", FALSE);
+    if (row.twist == kDecoyInTheCurrentFolder) // in C:\, win.ini: it cannot be started
+        MoveFileA("C:\\qv test\\uninst.exe", "C:\\windows\\uninst.exe"),
+            CopyFileA("C:\\windows\\win.ini", "C:\\uninst.exe", FALSE);
     const FILETIME kLongAgo = {0, 0x01C00000}; // in 1998
     HANDLE autoexec =
         CreateFileA("c:\\autoexec.bat", FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
@@ -209,19 +231,43 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     static HWND listener =
         CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
     SetWindowLongPtrA(listener, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountTold)), g_told = 0;
-    PROCESS_INFORMATION program = StartProgram(row.tail);
-    for (MSG message; MsgWaitForMultipleObjects(1, &program.hProcess, FALSE, Patience(30000),
-                                                QS_ALLINPUT) == WAIT_OBJECT_0 + 1;)
-        PeekMessageA(&message, NULL, 0, 0, PM_REMOVE);
+    // From C:\, which is not the program's folder.
+    PROCESS_INFORMATION program = StartProgram(row.tail, 0, "C:\\"), other = {};
+    if (row.twist == kTwoRunsShareTheLog)
+        other = StartProgram(row.tail, 0, "C:\\");
+    for (size_t call = 1;
+         call <= row.files.size() && WaitFor([&] { return RecordedCalls().size() >= call; });
+         ++call) {
+        bool first = call == 1, log = first && row.twist == kLogIsHeldThenTheDiskFillsUp;
+        if (log) // a whole line to 10 bytes before the end of a page, then no room
+            std::ofstream(row.logFile, std::ios::app | std::ios::binary)
+                << "2000-01-01 00:00:00 "
+                << std::string((8160 - FileBytes(row.logFile).size() % 4096) % 4096, 'p') << "\r\n",
+                FillDriveC(0);
+        HANDLE held = CreateFileA(log ? row.logFile.c_str() : "", GENERIC_READ, 0, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        Sleep(first && row.twist == kFirstUninstallerRunsLong ? 3000 : 0);
+        if (first && row.twist == kFirstUninstallerDeletesTheKey)
+            Install({}, row.dir);
+        CreateDirectoryA(first && row.twist == kFirstUninstallerMakesLogDir ? "C:\\no dir" : "",
+                         NULL);
+        DeleteFileA(call == 2 ? "c:\\filler" : "");
+        ReleaseSemaphore(go, 1, NULL);
+        // The line after its end finds the log held a moment longer, then no room.
+        Sleep(held != INVALID_HANDLE_VALUE ? 500 : 0), CloseHandle(held);
+    }
+    ReleaseSemaphore(go, 99, NULL); // a call too many goes on at once
     EXPECT_EQ(0u, FinishProgram(program));
+    EXPECT_EQ(0u, other.hProcess != NULL ? FinishProgram(other) : 0);
     bool nt = std::string("win95 win98 winme").find(row.windows) == std::string::npos;
     EXPECT_EQ(nt && (!row.path.after.empty() || !row.classPath.after.empty()), g_told);
-    CloseHandle(reader);
-    RemoveDirectoryA("c:\\no dir");
-    RemoveDirectoryA("c:\\aut0exec.qvs");
-    DeleteFileA("c:\\filler");
+    CloseHandle(reader), CloseHandle(go);
+    MoveFileA("C:\\windows\\uninst.exe", "C:\\qv test\\uninst.exe"), DeleteFileA("C:\\uninst.exe");
+    RemoveDirectoryA("c:\\no dir"), RemoveDirectoryA("c:\\aut0exec.qvs"), DeleteFileA("c:\\filler");
     WIN32_FILE_ATTRIBUTE_DATA file = {};
     GetFileAttributesExA("c:\\autoexec.bat", GetFileExInfoStandard, &file);
+    SetFileAttributesA("c:\\autoexec.bat", 0);
+    EXPECT_EQ(row.twist == kLeftoversOfAnInterruptedRun ? 7u : 0u, file.dwFileAttributes & 7);
     EXPECT_TRUE(!row.autoexec.after.empty() || row.autoexec.before == "none" ||
                 CompareFileTime(&file.ftLastWriteTime, &kLongAgo) == 0)
         << "c:\\autoexec.bat was written over with the same bytes";
@@ -232,7 +278,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     std::string expected = Described(after(row.path), after(row.classPath), after(row.autoexec));
     EXPECT_EQ(expected, calls.empty() ? expected : calls.back()["seen"]) << "by the last call";
     EXPECT_EQ(expected, Snapshot());
-    EXPECT_EQ("none", FileBytes("c:\\aut0exec.qvs"));
+    EXPECT_EQ("nonenone", FileBytes("c:\\aut0exec.qvs") + FileBytes("c:\\aut0exec.qvo"));
     std::filesystem::directory_iterator files(kProgramDir), end;
     EXPECT_EQ(row.uninstaller ? 2 : 1, std::distance(files, end)) << "a file appeared there";
 
