@@ -76,7 +76,7 @@ const struct {
                  3 | (Nt() >= 0x500 ? 8 : 0) | (Nt() >= 0x600 ? 0x20 : 0))),
     // OSVERSIONINFOEXA (156 bytes) came with 2000 (and NT 4.0 SP6, not Wine's).
     CHECKED(
-        GetVersionExA, 0, (OSVERSIONINFOA * v),
+        GetVersionExA, 0, (auto* v),
         Refused(v->dwOSVersionInfoSize != 148 && (v->dwOSVersionInfoSize != 156 || Nt() < 0x500),
                 "GetVersionExA: structure size", v->dwOSVersionInfoSize)),
     CHECKED(RegisterClassExA, 0, (const WNDCLASSEXA* c),
