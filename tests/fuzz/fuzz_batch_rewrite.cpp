@@ -23,10 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t at = 0, end; at < files.in.size(); at = end) {
         end = std::min(files.in.find('\n', at), files.in.size() - 1) + 1;
         std::string line = files.in.substr(at, end - at);
-        bool match = line.size() >= pattern.size();
-        for (size_t i = 0; match && i < pattern.size(); ++i)
-            match = ToAsciiUpper(line[i]) == ToAsciiUpper(pattern[i]);
-        if (match)
+        if (line.size() >= pattern.size() &&
+            std::equal(pattern.begin(), pattern.end(), line.begin(),
+                       [](char a, char b) { return ToAsciiUpper(a) == ToAsciiUpper(b); }))
             line.erase(9, dir.size() + 5), ++modelChanged;
         model += line;
     }

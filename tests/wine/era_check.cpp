@@ -52,60 +52,46 @@ struct Checked<real, failed, check> {
         return check(a...) ? R(failed) : real(a...);
     }
 };
+// An entry of the table below: the call, what it returns when refused, its
+// parameters and the expression that refuses it.
 // clang-format off
-#define CHECKED(call, failed, ...) {#call, (void*)Checked<call, failed, __VA_ARGS__>::Call}
+#define CHECKED(call, failed, params, ...) \
+    {#call, (void*)Checked<call, failed, [] params { return __VA_ARGS__; }>::Call}
 // clang-format on
 
 const struct {
     const char* name;
     void* checked;
 } kChecked[] = {
-    CHECKED(MsgWaitForMultipleObjects, -1,
-            [](DWORD, auto, BOOL, DWORD, DWORD mask) {
-                return Bits("MsgWaitForMultipleObjects: wake mask", mask, WakeBits());
-            }),
+    CHECKED(MsgWaitForMultipleObjects, -1, (DWORD, auto, BOOL, DWORD, DWORD mask),
+            Bits("MsgWaitForMultipleObjects: wake mask", mask, WakeBits())),
     // PM_QS_* (wake bits in the high word) came with 98 and 2000.
-    CHECKED(PeekMessageA, 0,
-            [](auto, auto, UINT, UINT, UINT flags) {
-                DWORD qs = g_version == 0x10400 || g_version == 0x400 ? 0 : WakeBits() << 16;
-                return Bits("PeekMessageA: flags", flags, qs | 3, ERROR_INVALID_FLAGS);
-            }),
+    CHECKED(PeekMessageA, 0, (auto, auto, UINT, UINT, UINT flags),
+            Bits("PeekMessageA: flags", flags,
+                 (g_version == 0x10400 || g_version == 0x400 ? 0 : WakeBits() << 16) | 3,
+                 ERROR_INVALID_FLAGS)),
     // SMTO_NOTIMEOUTIFNOTHUNG came with 2000, SMTO_ERRORONEXIT with Vista.
-    CHECKED(SendMessageTimeoutA, 0,
-            [](auto, UINT, auto, auto, UINT flags, UINT, auto) {
-                return Bits("SendMessageTimeoutA: flags", flags,
-                            3 | (Nt() >= 0x500 ? 8 : 0) | (Nt() >= 0x600 ? 0x20 : 0));
-            }),
+    CHECKED(SendMessageTimeoutA, 0, (auto, UINT, auto, auto, UINT flags, UINT, auto),
+            Bits("SendMessageTimeoutA: flags", flags,
+                 3 | (Nt() >= 0x500 ? 8 : 0) | (Nt() >= 0x600 ? 0x20 : 0))),
     // OSVERSIONINFOEXA (156 bytes) came with 2000 (and NT 4.0 SP6, not Wine's).
-    CHECKED(GetVersionExA, 0,
-            [](OSVERSIONINFOA* v) {
-                DWORD size = v->dwOSVersionInfoSize;
-                return Refused(size != 148 && (size != 156 || Nt() < 0x500),
-                               "GetVersionExA: structure size", size);
-            }),
-    CHECKED(RegisterClassExA, 0,
-            [](const WNDCLASSEXA* c) {
-                return Refused(c->cbSize != 48, "RegisterClassExA: structure size", c->cbSize);
-            }),
+    CHECKED(
+        GetVersionExA, 0, (auto* v),
+        Refused(v->dwOSVersionInfoSize != 148 && (v->dwOSVersionInfoSize != 156 || Nt() < 0x500),
+                "GetVersionExA: structure size", v->dwOSVersionInfoSize)),
+    CHECKED(RegisterClassExA, 0, (const WNDCLASSEXA* c),
+            Refused(c->cbSize != 48, "RegisterClassExA: structure size", c->cbSize)),
     CHECKED(CreateProcessA, 0,
-            [](auto, auto, auto, auto, BOOL, DWORD, auto, auto, STARTUPINFOA* s, auto) {
-                return Refused(s->cb != 68, "CreateProcessA: STARTUPINFOA size", s->cb);
-            }),
+            (auto, auto, auto, auto, BOOL, DWORD, auto, auto, STARTUPINFOA* s, auto),
+            Refused(s->cb != 68, "CreateProcessA: STARTUPINFOA size", s->cb)),
     // Process rights beyond PROCESS_ALL_ACCESS (0x1F0FFF) came with Vista;
     // generic rights and MAXIMUM_ALLOWED are no process rights.
-    CHECKED(OpenProcess, 0,
-            [](DWORD access, BOOL, DWORD) {
-                return Nt() < 0x600 &&
-                       Bits("OpenProcess: access", access, ~0xE0F000u, ERROR_ACCESS_DENIED);
-            }),
-    CHECKED(CreateFileA, -1,
-            [](auto, DWORD, DWORD share, auto...) {
-                return Nt() == 0 && Bits("CreateFileA: share mode", share, 3);
-            }),
-    CHECKED(CreateThread, 0,
-            [](auto, SIZE_T, auto, auto, DWORD, DWORD* id) {
-                return Refused(Nt() == 0 && id == NULL, "CreateThread: thread id pointer", 0);
-            }),
+    CHECKED(OpenProcess, 0, (DWORD access, BOOL, DWORD),
+            Nt() < 0x600 && Bits("OpenProcess: access", access, ~0xE0F000u, ERROR_ACCESS_DENIED)),
+    CHECKED(CreateFileA, -1, (auto, DWORD, DWORD share, auto...),
+            Nt() == 0 && Bits("CreateFileA: share mode", share, 3)),
+    CHECKED(CreateThread, 0, (auto, SIZE_T, auto, auto, DWORD, DWORD* id),
+            Refused(Nt() == 0 && id == NULL, "CreateThread: thread id pointer", 0)),
 };
 
 } // namespace
@@ -138,16 +124,20 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID staticLoad) {
     return TRUE;
 }
 
-// Hooks of the interactive tests, each acting the moment the splash window
-// is created, ahead of any timer message, however slowly the machine runs.
-// CloseOnCreate is also the export at ordinal 1, by which the program's
-// rewritten imports bind the checker.
+// Hooks (WH_CALLWNDPROC) of the interactive tests, each acting the moment
+// the splash window is created, ahead of any timer message, however slowly the
+// machine runs. CloseOnCreate is also the export at ordinal 1, by which the
+// program's rewritten imports bind the checker.
 namespace {
 
-bool Created(HWND window, UINT message, const char* windowClass) {
+// The window of that class whose creation the hook sees, or NULL.
+HWND Created(int code, LPARAM lParam, const char* windowClass) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     char name[16];
-    return message == WM_CREATE && GetClassNameA(window, name, sizeof name) &&
-           lstrcmpA(name, windowClass) == 0;
+    return code == HC_ACTION && call->message == WM_CREATE &&
+                   GetClassNameA(call->hwnd, name, sizeof name) && lstrcmpA(name, windowClass) == 0
+               ? call->hwnd
+               : NULL;
 }
 
 } // namespace
@@ -155,9 +145,8 @@ bool Created(HWND window, UINT message, const char* windowClass) {
 // Asks the splash window to close once it has been created.
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     CloseOnCreate(int code, WPARAM wParam, LPARAM lParam) {
-    const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && Created(call->hwnd, call->message, "uninstal"))
-        PostMessageA(call->hwnd, WM_CLOSE, 0, 0);
+    if (HWND splash = Created(code, lParam, "uninstal"))
+        PostMessageA(splash, WM_CLOSE, 0, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
@@ -167,13 +156,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
 // window, posts a stray timer message that comes long before the timer's own.
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     NoteCreations(int code, WPARAM wParam, LPARAM lParam) {
-    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    bool splash = code == HC_ACTION && Created(call->hwnd, call->message, "uninstal"),
-         dialog = code == HC_ACTION && Created(call->hwnd, call->message, "#32770");
+    HWND splash = Created(code, lParam, "uninstal");
+    bool dialog = Created(code, lParam, "#32770") != NULL;
     if (splash || dialog)
         PostThreadMessageA(strtoul(getenv("QVTEST_THREAD"), NULL, 10), WM_APP, GetTickCount(),
                            dialog);
     if (splash)
-        PostMessageA(call->hwnd, WM_TIMER, 1, 0);
+        PostMessageA(splash, WM_TIMER, 1, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }

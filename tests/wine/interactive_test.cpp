@@ -18,18 +18,18 @@ class Interactive : public ::testing::Test {
     }
 
     // Starts the program on this installation and waits for its dialog; or,
-    // given the name (and type) of a hook of era_check.dll, sets it on the
-    // program's thread (as hook_) before that runs, and does not wait.
+    // given the name of a hook of era_check.dll, sets it on the program's
+    // thread (as hook_) before that runs, and does not wait.
     bool Start(const char* windows, const std::vector<Component>& installed,
-               bool uninstaller = true, const char* hook = NULL, int type = 0) {
+               bool uninstaller = true, const char* hook = NULL) {
         PrepareProgram(uninstaller);
         Install(installed);
         ReportWindows(windows);
         program_ = StartProgram("", CREATE_SUSPENDED);
         HMODULE dll = hook != NULL ? LoadLibraryA("era_check.dll") : NULL;
-        if (hook != NULL)
-            hook_ = SetWindowsHookExA(type, (HOOKPROC)(void*)GetProcAddress(dll, hook), dll,
-                                      program_.dwThreadId);
+        hook_ = dll ? SetWindowsHookExA(WH_CALLWNDPROC, (HOOKPROC)(void*)GetProcAddress(dll, hook),
+                                        dll, program_.dwThreadId)
+                    : NULL;
         ResumeThread(program_.hThread);
         return hook != NULL ? hook_ != NULL : FindDialog();
     }
@@ -83,7 +83,7 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     SetEnvironmentVariableA("QVTEST_THREAD", std::to_string(GetCurrentThreadId()).c_str());
     ASSERT_TRUE(Start(
         "win95", {kAlpha, kBase, {"Client\255Base", "s"}, {y255, "y"}, {y256, "y"}, {"Zeta", "z"}},
-        true, "NoteCreations", WH_CALLWNDPROC));
+        true, "NoteCreations"));
     ASSERT_TRUE(FindDialog());
     HWND splash = GetWindow(dialog_, GW_OWNER);
     // Another program's timer message, handled before the marker behind it.
@@ -154,7 +154,7 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
 // program (once the dialog is open, it is ignored: see the next test). A
 // hook in the program queues it the moment the window has been created.
 TEST_F(Interactive, ACloseBeforeTheDialogOpensEndsTheProgram) {
-    ASSERT_TRUE(Start("winxp", {kAlpha}, true, "CloseOnCreate", WH_CALLWNDPROCRET));
+    ASSERT_TRUE(Start("winxp", {kAlpha}, true, "CloseOnCreate"));
     EXPECT_EQ(0u, FinishProgram(program_)) << "a close before the dialog opened was ignored";
     UnhookWindowsHookEx(hook_);
 }
