@@ -24,8 +24,7 @@ const char* Variable(const char* name) {
 }
 
 void Append(const std::string& text) {
-    if (FILE* record = fopen(Variable("QVTEST_RECORD"), "ab"))
-        fputs(text.c_str(), record), fclose(record);
+    std::ofstream(Variable("QVTEST_RECORD"), std::ios::app | std::ios::binary) << text;
 }
 
 } // namespace
