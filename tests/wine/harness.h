@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -50,11 +49,9 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15
 
 // The stub's record (or another file of the run), kept off drive C: (which a
 // test may fill up): in the directory of this test run, which cmake/wine-run
-// names.
+// names (Wine takes its forward slashes as they are).
 inline std::string RecordPath(const char* name = "record.txt") {
-    std::string path = std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/" + name;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    return std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/" + name;
 }
 
 // Sets a value from "<type> <UTF-8 text>", stored as UTF-16 with a NUL, or
