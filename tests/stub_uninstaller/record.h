@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
-#include <stdio.h>
-
+#include <fstream>
 #include <string>
+
+const wchar_t kEnvironmentKey[] =
+    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
 // System time in 100 ns units.
 inline unsigned long long Now() {
@@ -16,11 +18,9 @@ inline unsigned long long Now() {
 
 // A file's bytes, or "none" when it cannot be read.
 inline std::string FileBytes(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    for (int c; file != NULL && (c = getc(file)) != EOF;)
-        bytes += static_cast<char>(c);
-    return file != NULL && fclose(file) == 0 ? bytes : "none";
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(file), {});
+    return file ? bytes : "none";
 }
 
 // Path, CLASSPATH and c:\autoexec.bat as they stand, a line each. A value
@@ -32,9 +32,8 @@ inline std::string Snapshot() {
         wchar_t data[4096];
         DWORD type, size = sizeof data;
         std::string value = "none";
-        if (RegGetValueW(HKEY_LOCAL_MACHINE,
-                         L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", name,
-                         RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) == ERROR_SUCCESS) {
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, kEnvironmentKey, name, RRF_RT_ANY | RRF_NOEXPAND,
+                         &type, data, &size) == ERROR_SUCCESS) {
             char text[16384];
             int units = static_cast<int>(size / 2) - (size >= 2 && data[size / 2 - 1] == L'\0');
             value = std::to_string(type) + " " +

@@ -24,8 +24,7 @@ const char* Variable(const char* name) {
 }
 
 void Append(const std::string& text) {
-    if (FILE* record = fopen(Variable("QVTEST_RECORD"), "ab"))
-        fputs(text.c_str(), record), fclose(record);
+    std::ofstream(Variable("QVTEST_RECORD"), std::ios::app | std::ios::binary) << text;
 }
 
 } // namespace
@@ -51,8 +50,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         LONG status = ERROR_SUCCESS;
         for (DWORD i = 0; component.empty() && status != ERROR_NO_MORE_ITEMS; ++i) {
             DWORD nameSize = sizeof name, dataSize = sizeof data - 1;
-            status = RegEnumValueA(key, i, name, &nameSize, NULL, NULL,
-                                   reinterpret_cast<BYTE*>(data), &dataSize);
+            status = RegEnumValueA(key, i, name, &nameSize, NULL, NULL, (BYTE*)data, &dataSize);
             data[status == ERROR_SUCCESS ? dataSize : 0] = '\0';
             if (status == ERROR_SUCCESS && file == data && RegDeleteValueA(key, name) == 0)
                 component = name;

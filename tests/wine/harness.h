@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -27,7 +27,7 @@ struct Component {
 };
 const Component kAlpha{"Alpha", "C:\\Q\\alpha.isu"}, kBeta{"Beta", "C:\\Q\\beta.isu"},
     kGamma{"Gamma", "C:\\Q\\gamma.isu"}, kBase{"ClientBase", "C:\\Q\\base.isu"};
-const char kProgramDir[] = "C:\\qv test\\";
+const std::string kProgramDir = "C:\\qv test\\";
 
 // A deadline for what would otherwise hang: never a measurement, and four
 // times as long where 32-bit code runs emulated.
@@ -35,24 +35,32 @@ inline DWORD Patience(DWORD ms) {
     return getenv("QV_WINE_EMULATED") != NULL ? 4 * ms : ms;
 }
 
+// Polls until condition holds, answering what the program sends the test's
+// windows meanwhile; false after timeoutMs (made patient).
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
+    MSG message;
+    for (ULONGLONG deadline = GetTickCount64() + Patience(timeoutMs); !condition();
+         MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_SENDMESSAGE),
+                   PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE))
+        if (GetTickCount64() > deadline)
+            return false;
+    return true;
+}
+
 // The stub's record (or another file of the run), kept off drive C: (which a
 // test may fill up): in the directory of this test run, which cmake/wine-run
-// names.
+// names (Wine takes its forward slashes as they are).
 inline std::string RecordPath(const char* name = "record.txt") {
-    std::string path = std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/" + name;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    return std::string("Z:") + getenv("QV_WINE_RUN_DIR") + "/" + name;
 }
 
 // Sets a value from "<type> <UTF-8 text>", stored as UTF-16 with a NUL, or
 // deletes it for "none".
 inline void SetValue(const wchar_t* keyPath, const wchar_t* name, const std::string& value) {
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name);
-    size_t text = value.find(' ') + 1;
-    std::wstring data(value.size() + 1, L'\0');
-    data.resize(MultiByteToWideChar(CP_UTF8, 0, &value[text], static_cast<int>(value.size() - text),
-                                    &data[0], static_cast<int>(data.size())) +
-                1);
+    int text = static_cast<int>(value.find(' ') + 1), size = static_cast<int>(value.size()) - text;
+    std::wstring data(size + 1, L'\0');
+    data.resize(MultiByteToWideChar(CP_UTF8, 0, &value[text], size, &data[0], size) + 1);
     if (value != "none")
         RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath, name, stoul(value), data.data(),
                         static_cast<DWORD>(data.size() * 2));
@@ -74,13 +82,11 @@ inline void Install(const std::vector<Component>& components,
 // Sets Path, CLASSPATH and c:\autoexec.bat as Snapshot() describes them.
 inline void SetEnvironment(const std::string& path, const std::string& classPath,
                            const std::string& autoexec) {
-    const wchar_t key[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-    SetValue(key, L"Path", path);
-    SetValue(key, L"CLASSPATH", classPath);
+    SetValue(kEnvironmentKey, L"Path", path);
+    SetValue(kEnvironmentKey, L"CLASSPATH", classPath);
     DeleteFileA("c:\\autoexec.bat");
-    FILE* file = autoexec == "none" ? NULL : fopen("c:\\autoexec.bat", "wb");
-    if (file != NULL)
-        fwrite(autoexec.data(), 1, autoexec.size(), file), fclose(file);
+    if (autoexec != "none")
+        std::ofstream("c:\\autoexec.bat", std::ios::binary) << autoexec;
 }
 
 inline std::string Described(const std::string& path, const std::string& classPath,
@@ -100,11 +106,11 @@ inline void PrepareProgram(bool withUninstaller = true) {
     char path[MAX_PATH];
     std::string build(path, GetModuleFileNameA(NULL, path, sizeof path));
     build.erase(build.rfind('\\') + 1);
-    CreateDirectoryA(kProgramDir, NULL);
+    CreateDirectoryA(kProgramDir.c_str(), NULL);
     for (const char* name : {"qvuninst.exe", "uninst.exe"})
-        CopyFileA((build + name).c_str(), (kProgramDir + std::string(name)).c_str(), FALSE);
+        CopyFileA((build + name).c_str(), (kProgramDir + name).c_str(), FALSE);
     if (!withUninstaller)
-        DeleteFileA((kProgramDir + std::string("uninst.exe")).c_str());
+        DeleteFileA((kProgramDir + "uninst.exe").c_str());
     SetEnvironmentVariableA("QVTEST_RECORD", RecordPath().c_str());
     DeleteFileA(RecordPath().c_str());
 }
@@ -155,8 +161,8 @@ inline void LoadChecker(HANDLE program) {
 // Starts the program with this text after its quoted name, in folder dir,
 // with the checker in it; it stays suspended when the caller asks for that.
 inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0,
-                                        const char* dir = kProgramDir) {
-    std::string commandLine = "\"" + std::string(kProgramDir) + "qvuninst.exe\"" + tail;
+                                        const char* dir = kProgramDir.c_str()) {
+    std::string commandLine = "\"" + kProgramDir + "qvuninst.exe\"" + tail;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
@@ -175,11 +181,8 @@ inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0
 // and fails it for each call the checker refused.
 inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
     DWORD exitCode = ~0u;
-    // What the program sends the test's windows meanwhile is answered.
-    for (MSG message; MsgWaitForMultipleObjects(1, &program.hProcess, FALSE, Patience(30000),
-                                                QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1;)
-        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program.hProcess, 0))
+    EXPECT_TRUE(
+        WaitFor([&] { return WaitForSingleObject(program.hProcess, 0) == WAIT_OBJECT_0; }, 30000))
         << "qvuninst.exe still runs after its deadline";
     TerminateProcess(program.hProcess, exitCode);
     WaitForSingleObject(program.hProcess, 5000);
@@ -229,18 +232,6 @@ inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call>
     EXPECT_EQ(expected, called);
 }
 
-// Polls until condition holds, answering what the program sends the test's
-// windows meanwhile; false after timeoutMs (made patient).
-inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000) {
-    MSG message;
-    for (ULONGLONG deadline = GetTickCount64() + Patience(timeoutMs); !condition();
-         MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_SENDMESSAGE),
-                   PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE))
-        if (GetTickCount64() > deadline)
-            return false;
-    return true;
-}
-
 inline std::string TextOf(HWND window) {
     char text[1024];
     return std::string(text, GetWindowTextA(window, text, sizeof text));
@@ -251,15 +242,14 @@ inline std::string TextOf(HWND window) {
 inline HWND FindWindowOf(DWORD processId, const char* className, const char* title,
                          DWORD waitMs = 15000) {
     HWND found = NULL;
+    DWORD owner = 0;
+    // Each poll goes through them all, and ends with found null when none is it.
     WaitFor(
         [&] {
-            for (found = FindWindowExA(NULL, NULL, className, title); found != NULL;
-                 found = FindWindowExA(NULL, found, className, title)) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(found, &owner);
-                if (owner == processId && IsWindowVisible(found))
+            while ((found = FindWindowExA(NULL, found, className, title)) != NULL)
+                if (GetWindowThreadProcessId(found, &owner) && owner == processId &&
+                    IsWindowVisible(found))
                     return true;
-            }
             return false;
         },
         waitMs);

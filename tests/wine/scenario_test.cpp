@@ -32,21 +32,21 @@ enum Twist {
     kLogIsHeldThenTheDiskFillsUp,   // unshared, then full, as the first uninstaller ends
 };
 
-// The machine before, the program's tail (after its quoted name), and what
-// must follow: the files of the uninstallers called, in order, and the log's
-// lines in order, each as pieces split at '*'.
+// The machine before, what else is in the program's way, the log's lines in
+// order (each as pieces split at '*'; "C:\qv log.txt" is asked for when there
+// are any), the program's tail (after its quoted name), and what must follow:
+// the files of the uninstallers called, in order.
 struct Row {
     const char *guards, *windows;
     Change path, classPath, autoexec = {};
     std::optional<std::string> dir = "C:\\PROD";
+    Twist twist = kNoTwist;
+    std::vector<std::string> log = {};
     std::vector<Component> installed = {kBase};
     std::string tail = " -c ClientBase";
     std::vector<std::string> files = {kBase.file};
     bool uninstaller = true;
     int exitCode = 0; // the stub's
-    std::string logFile = "";
-    std::vector<std::string> log = {};
-    Twist twist = kNoTwist;
 };
 
 const std::string kArchives = "C:\\PROD\\wkdocs\\wkdocs.zip;C:\\PROD\\wkdocs\\aqvxsg.zip;";
@@ -59,15 +59,16 @@ const std::string kTail = "\\x" + std::string(800, '\1') + " -c ClientBase -c Al
 const Row kRows[] = {
     // Tokens and what they start.
     Row("TokensRunFromLastToFirstEachAfterTheOneBeforeEndedWithBlanksPassedWhole", "win98", {}, {},
-        {}, "C:\\PROD", {kAlpha, {"My Part", "C:\\Program Files\\Q\\My Part.isu"}, kBase},
-        " -c Alpha -c My Part \t", {"C:\\Program Files\\Q\\My Part.isu", kAlpha.file}, true, 0, "",
-        {}, kFirstUninstallerRunsLong),
+        {}, "C:\\PROD", kFirstUninstallerRunsLong, {},
+        {kAlpha, {"My Part", "C:\\Program Files\\Q\\My Part.isu"}, kBase},
+        " -c Alpha -c My Part \t", {"C:\\Program Files\\Q\\My Part.isu", kAlpha.file}),
     Row("AfterAnUninstallerDeletedTheWholeKeyTheNextGetsNoStaleFile", "win2k", {}, {}, {},
-        "C:\\PROD", {kAlpha, kBase}, " -c Alpha -c ClientBase", {kBase.file, ""}, true, 0, "", {},
-        kFirstUninstallerDeletesTheKey),
+        "C:\\PROD", kFirstUninstallerDeletesTheKey, {}, {kAlpha, kBase}, " -c Alpha -c ClientBase",
+        {kBase.file, ""}),
     Row("TheTailMayTouchTheQuotedNameAndAnyTwoCharactersFollowTheDash", "nt40", {}, {}, {},
-        "C:\\PROD", {kAlpha}, "-xyAlpha", {kAlpha.file}),
-    Row("NamesOrFilesThatCannotBeReadGiveAnEmptyFile", "winme", {}, {}, {}, "C:\\PROD",
+        "C:\\PROD", kNoTwist, {}, {kAlpha}, "-xyAlpha", {kAlpha.file}),
+    Row("NamesOrFilesThatCannotBeReadGiveAnEmptyFile", "winme", {}, {}, {}, "C:\\PROD", kNoTwist,
+        {},
         {kAlpha,
          {"Fits", std::string(255, 'f')},
          {"TooLong", std::string(256, 'f')},
@@ -76,7 +77,7 @@ const Row kRows[] = {
         " -c  Alpha -c " + std::string(600, 'N') + " -c TooLong -c Fits -c Raw -c Bare",
         {"C:\\Q\\b", "", std::string(255, 'f'), "", "", ""}),
     Row("OnlyTheExactNameClientBaseCleans", "win2k", {"1 C:\\PROD\\BIN;"},
-        {"1 C:\\PROD\\java\\lib;"}, {}, "C:\\PROD", {kAlpha, kBase},
+        {"1 C:\\PROD\\java\\lib;"}, {}, "C:\\PROD", kNoTwist, {}, {kAlpha, kBase},
         " -c Alpha -c Client\255Base -c CLIENTBASE", {kBase.file, "", kAlpha.file}),
     // The cleanup on the NT family.
     Row("CutsEachEntryOnceBeforeTheBaseUninstallerAndStoresPathExpandable", "winxp",
@@ -116,14 +117,11 @@ const Row kRows[] = {
         {"REM \0\x1A\xFF\r\n"s + kLine + "\0"s + std::string(12000, 'x') + kLine + "\n" + kLine,
          "REM \0\x1A\xFF\r\n"s + kCut + "\0"s + std::string(12000, 'x') + kLine + "\n" + kCut}),
     Row("On98AutoexecStaysWholeWhenItsNewCopyCannotBeMade", "win98", {}, {}, {kLine + "\r\n"},
-        "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true, 0, "C:\\qv log.txt",
-        {"CLASSPATH: left alone: it does not exist"}, kTemporaryFileIsADirectory),
+        "C:\\PROD", kTemporaryFileIsADirectory, {"CLASSPATH: left alone: it does not exist"}),
     Row("On98AutoexecStaysWholeWhenTheDiskFillsUpUnderItsNewCopy", "win98", {}, {},
-        {kLine + "\r\n" + std::string(1 << 16, 'x') + "\r\n" + kLine}, "C:\\PROD", {kBase},
-        " -c ClientBase", {kBase.file}, true, 0, "", {}, kDiskFillsUp),
+        {kLine + "\r\n" + std::string(1 << 16, 'x') + "\r\n" + kLine}, "C:\\PROD", kDiskFillsUp),
     Row("On98TheOldAutoexecOfAnInterruptedRunIsPutBackAndCutWithItsAttributes", "win98", {}, {},
-        {kLine + "\r\n", kCut + "\r\n"}, "C:\\PROD", {kBase}, " -c ClientBase", {kBase.file}, true,
-        0, "", {}, kLeftoversOfAnInterruptedRun),
+        {kLine + "\r\n", kCut + "\r\n"}, "C:\\PROD", kLeftoversOfAnInterruptedRun),
     Row("On98AutoexecWithNothingToCutKeepsItsBytesAndTime", "win98", {}, {},
         {"SET PATH=C:\\PRODUCT\\BIN;\"%PATH%\"\r\nREM " + kLine + "\r\n"}),
     Row("OnMeNoAutoexecIsCreated", "winme", {},
@@ -132,46 +130,41 @@ const Row kRows[] = {
         {"SET PATH=\\BIN;\"%PATH%\"\r\n"}, ""),
     // Where the uninstaller is looked for.
     Row("TheUninstallerIsLookedForInTheWindowsFolderNeverInTheCurrentOneAndValuesLeftAloneSayWhy",
-        "winxp", {"1 "}, {"1 " + std::string(512, 'c')}, {}, "C:\\PROD", {kBase}, " -c ClientBase",
-        {kBase.file}, true, 0, "C:\\qv log.txt",
+        "winxp", {"1 "}, {"1 " + std::string(512, 'c')}, {}, "C:\\PROD", kDecoyInTheCurrentFolder,
         {"Path: left alone: it is empty", "CLASSPATH: left alone: it is longer than 511",
-         "\"ClientBase\": starting C:\\windows\\uninst.exe as uninst.exe -a -f"},
-        kDecoyInTheCurrentFolder),
+         "\"ClientBase\": starting C:\\windows\\uninst.exe as uninst.exe -a -f"}),
     // The removal log.
     Row("TheLogTellsEachCallItsExitCodeAndTheCutsOnNt", "winxp",
-        {"2 C:\\A;C:\\PROD\\BIN;", "2 C:\\A;"}, {"4 x"}, {}, "C:\\PROD", {kAlpha, kBase},
-        kTail + kPad + "-c Beta", {kAlpha.file, kBase.file}, true, 3, "C:\\qv log.txt",
+        {"2 C:\\A;C:\\PROD\\BIN;", "2 C:\\A;"}, {"4 x"}, {}, "C:\\PROD", kNoTwist,
         {"silent*tail \"\\\\x\\x01*\\x01 -c ClientBase -c Alpha\\r\\n" + kPad + "\", Windows NT",
          "\"Alpha\"*uninst.exe -a -f\"C:\\Q\\alpha.isu\"", "\"Alpha\"*exit code 3",
-         "Path*C:\\PROD\\BIN;", "CLASSPATH*not*text", "\"ClientBase\"*exit code 3", "exit code 0"}),
+         "Path*C:\\PROD\\BIN;", "CLASSPATH*not*text", "\"ClientBase\"*exit code 3", "exit code 0"},
+        {kAlpha, kBase}, kTail + kPad + "-c Beta", {kAlpha.file, kBase.file}, true, 3),
     Row("TheLogTellsAMissingUninstallerAndTheChangedLinesOn98", "win98", {}, {},
-        {kLine + "\r\nREM\r\n" + kLine, kCut + "\r\nREM\r\n" + kCut}, "C:\\PROD", {kBase},
-        " -c ClientBase", {}, false, 0, "C:\\qv log.txt",
+        {kLine + "\r\nREM\r\n" + kLine, kCut + "\r\nREM\r\n" + kCut}, "C:\\PROD",
+        kLogIsHeldByAReader,
         {"silent*95/98", "autoexec.bat*2 lines", "\"ClientBase\"*could not be started*2",
          "exit code 0"},
-        kLogIsHeldByAReader),
+        {kBase}, " -c ClientBase", {}, false),
     Row("ALogThatCannotBeOpenedIsNotTriedAgainAndChangesNothing", "win10",
-        {"2 C:\\PROD\\BIN;C:\\B", "2 C:\\B"}, {}, {}, "C:\\PROD", {kBase}, " -c ClientBase",
-        {kBase.file}, true, 0, "C:\\no dir\\log.txt", {}, kFirstUninstallerMakesLogDir),
+        {"2 C:\\PROD\\BIN;C:\\B", "2 C:\\B"}, {}, {}, "C:\\PROD", kFirstUninstallerMakesLogDir),
     // Every line of both runs, whole: 6 each.
-    Row("TwoRunsAppendingAtOnceKeepEveryLineWhole", "win2k", {}, {}, {}, "C:\\PROD", {},
-        " -c Nobody -c Ghost", {}, false, 0, "C:\\qv log.txt", std::vector<std::string>(12, ""),
-        kTwoRunsShareTheLog),
+    Row("TwoRunsAppendingAtOnceKeepEveryLineWhole", "win2k", {}, {}, {}, "C:\\PROD",
+        kTwoRunsShareTheLog, std::vector<std::string>(12, ""), {}, " -c Nobody -c Ghost", {},
+        false),
     Row("ALogLineWaitsForAHolderAndOneThatDoesNotFitOnTheDiskGoesWhole", "win2k", {}, {}, {},
-        "C:\\PROD", {kAlpha, kBeta}, " -c Beta -c Alpha", {kAlpha.file, kBeta.file}, true, 0,
-        "C:\\qv log.txt", {"\"Alpha\": starting", "\"Beta\"*exit code 0", "end: exit code 0"},
-        kLogIsHeldThenTheDiskFillsUp),
+        "C:\\PROD", kLogIsHeldThenTheDiskFillsUp,
+        {"\"Alpha\": starting", "\"Beta\"*exit code 0", "end: exit code 0"}, {kAlpha, kBeta},
+        " -c Beta -c Alpha", {kAlpha.file, kBeta.file}),
 };
 
 // Whether line holds the pieces of pattern, split at '*', in this order.
 bool Matches(const std::string& line, const std::string& pattern) {
+    std::istringstream pieces(pattern);
     size_t at = 0;
-    for (size_t start = 0, star; start <= pattern.size(); start = star + 1) {
-        star = std::min(pattern.find('*', start), pattern.size());
-        if ((at = line.find(pattern.substr(start, star - start), at)) == std::string::npos)
-            return false;
-    }
-    return true;
+    for (std::string piece; at != std::string::npos && std::getline(pieces, piece, '*');)
+        at = line.find(piece, at);
+    return at != std::string::npos;
 }
 
 // Fills drive C: (a tmpfs of this run) until only about free bytes are left.
@@ -199,6 +192,9 @@ void PrintTo(const Row& row, std::ostream* out) {
 
 TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     const Row& row = GetParam();
+    // Asked for when lines are looked for; in a directory that is not there yet for one twist.
+    std::string logFile = row.log.empty() ? "" : "C:\\qv log.txt";
+    logFile = row.twist == kFirstUninstallerMakesLogDir ? "C:\\no dir\\log.txt" : logFile;
     PrepareProgram(row.uninstaller);
     Install(row.installed, row.dir);
     SetEnvironment(row.path.before, row.classPath.before, row.autoexec.before);
@@ -207,8 +203,8 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     // would overlap.
     HANDLE go = CreateSemaphoreA(NULL, 0, 99, "QvTestGo");
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
-    SetEnvironmentVariableA("QVUNINST_LOG", row.logFile.empty() ? NULL : row.logFile.c_str());
-    DeleteFileA(row.logFile.c_str());
+    SetEnvironmentVariableA("QVUNINST_LOG", logFile.empty() ? NULL : logFile.c_str());
+    DeleteFileA(logFile.c_str());
     CreateDirectoryA(row.twist == kTemporaryFileIsADirectory ? "c:\\aut0exec.qvs" : "", NULL);
     if (row.twist == kDiskFillsUp)
         FillDriveC(row.autoexec.before.size() / 2);
@@ -224,7 +220,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
         CreateFileA("c:\\autoexec.bat", FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
     SetFileTime(autoexec, NULL, NULL, &kLongAgo), CloseHandle(autoexec);
     HANDLE reader =
-        CreateFileA(row.twist == kLogIsHeldByAReader ? row.logFile.c_str() : "", GENERIC_READ,
+        CreateFileA(row.twist == kLogIsHeldByAReader ? logFile.c_str() : "", GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
     // A window of the test counts the broadcasts of a changed environment,
     // answering them at once, as Explorer does.
@@ -240,12 +236,12 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
          ++call) {
         bool first = call == 1, log = first && row.twist == kLogIsHeldThenTheDiskFillsUp;
         if (log) // a whole line to 10 bytes before the end of a page, then no room
-            std::ofstream(row.logFile, std::ios::app | std::ios::binary)
+            std::ofstream(logFile, std::ios::app | std::ios::binary)
                 << "2000-01-01 00:00:00 "
-                << std::string((8160 - FileBytes(row.logFile).size() % 4096) % 4096, 'p') << "\r\n",
+                << std::string((8160 - FileBytes(logFile).size() % 4096) % 4096, 'p') << "\r\n",
                 FillDriveC(0);
-        HANDLE held = CreateFileA(log ? row.logFile.c_str() : "", GENERIC_READ, 0, NULL,
-                                  OPEN_EXISTING, 0, NULL);
+        HANDLE held =
+            CreateFileA(log ? logFile.c_str() : "", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
         Sleep(first && row.twist == kFirstUninstallerRunsLong ? 3000 : 0);
         if (first && row.twist == kFirstUninstallerDeletesTheKey)
             Install({}, row.dir);
@@ -282,7 +278,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     std::filesystem::directory_iterator files(kProgramDir), end;
     EXPECT_EQ(row.uninstaller ? 2 : 1, std::distance(files, end)) << "a file appeared there";
 
-    std::string log = FileBytes(row.logFile), line;
+    std::string log = FileBytes(logFile), line;
     std::istringstream lines(log);
     for (const std::string& pattern : row.log) {
         bool seen = false;
