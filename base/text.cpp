@@ -24,6 +24,15 @@ bool AppendText(char* buffer, size_t size, const char* text) {
     return true;
 }
 
+void CopyText(char* buffer, size_t size, const char* text) {
+    size_t length = 0;
+    while (length < size - 1 && text[length] != '\0') {
+        buffer[length] = text[length];
+        ++length;
+    }
+    buffer[length] = '\0';
+}
+
 void MoveBytes(char* target, const char* source, size_t count) {
     if (target < source) {
         for (size_t i = 0; i < count; ++i)

@@ -15,6 +15,10 @@ bool SameText(const char* a, const char* b);
 // when all of it fits; otherwise leaves buffer as it was and returns false.
 bool AppendText(char* buffer, size_t size, const char* text);
 
+// Copies as much of text as fits into buffer (size bytes in all, at least
+// one) and ends it with a NUL.
+void CopyText(char* buffer, size_t size, const char* text);
+
 // Moves count bytes from source to target, which may overlap it.
 void MoveBytes(char* target, const char* source, size_t count);
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "../base/text.h"
+
 namespace {
 
 // The log file named by QVUNINST_LOG; empty when there is none.
@@ -67,7 +69,7 @@ namespace {
 // Adds text as it is, up to the room left before the line end; with whole,
 // all of it or nothing.
 void Append(LogLine* line, const char* text, bool whole = false) {
-    if (line == NULL || (whole && line->length + lstrlenA(text) > kLogLineSize - 2))
+    if (line == NULL || (whole && line->length + TextLength(text) > kLogLineSize - 2))
         return;
     while (*text != '\0' && line->length < kLogLineSize - 2)
         line->text[line->length++] = *text++;

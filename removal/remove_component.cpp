@@ -18,13 +18,22 @@ const char kStartFailedCaption[] = "Quorvane Client";
 // Room for PATH, the longest environment variable there is.
 const DWORD kPathListSize = 32768;
 
+// Whether a folder of a search list names its place whole, from a drive's
+// root or a share: a relative one ("." or an empty entry of PATH, say) would
+// be the current folder after all.
+bool IsWholeFolder(const char* folder) {
+    return (folder[0] != '\0' && folder[1] == ':' && folder[2] == '\\') ||
+           (folder[0] == '\\' && folder[1] == '\\');
+}
+
 // Finds the uninstaller where Windows looks for a program to start, except
 // in the current folder: that is wherever this program was started from (a
 // user's desktop, a download folder, a share), and a file of that name there
 // must never run, with the administrator's rights, in place of the
 // product's. The program's own folder (by its full name: a ';' in it must
-// not make it a list), the system folder, the Windows folder, then PATH.
-// Its full name goes to path; false when not found.
+// not make it a list), the system folder, the Windows folder, then the
+// folders of PATH, one by one. Its full name goes to path; false when not
+// found.
 bool FindUninstaller(const char* program, char path[MAX_PATH]) {
     DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
     if (length < MAX_PATH) {
@@ -42,11 +51,22 @@ bool FindUninstaller(const char* program, char path[MAX_PATH]) {
         DWORD listLength = step == 0   ? GetSystemDirectoryA(list, kPathListSize)
                            : step == 1 ? GetWindowsDirectoryA(list, kPathListSize)
                                        : GetEnvironmentVariableA("PATH", list, kPathListSize);
-        char* name;
-        if (listLength > 0 && listLength < kPathListSize)
-            length = SearchPathA(list, program, NULL, MAX_PATH, path, &name);
-        if (length >= MAX_PATH)
-            length = 0;
+        if (listLength == 0 || listLength >= kPathListSize)
+            continue;
+        // ';' is never the second byte of a double-byte character.
+        for (char *folder = list, *end; length == 0; folder = end + 1) {
+            for (end = folder; *end != '\0' && *end != ';';)
+                ++end;
+            bool last = *end == '\0';
+            *end = '\0';
+            char* name;
+            if (IsWholeFolder(folder))
+                length = SearchPathA(folder, program, NULL, MAX_PATH, path, &name);
+            if (length >= MAX_PATH)
+                length = 0;
+            if (last)
+                break;
+        }
     }
     if (list != NULL)
         HeapFree(GetProcessHeap(), 0, list);

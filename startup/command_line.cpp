@@ -43,12 +43,7 @@ bool TakeLastRemovalToken(char* buffer, const char** name) {
 
 void RunRemovalTokens(const char* tail, RemovalTokenHandler handle, void* context) {
     char buffer[kRemovalBufferSize];
-    size_t length = 0;
-    while (length < sizeof buffer - 1 && tail[length] != '\0') {
-        buffer[length] = tail[length];
-        ++length;
-    }
-    buffer[length] = '\0';
+    CopyText(buffer, sizeof buffer, tail);
     const char* name;
     while (TakeLastRemovalToken(buffer, &name)) {
         if (name != nullptr)

@@ -9,6 +9,7 @@
 
 #include "command_line.h"
 #include "command_line_removal.h"
+#include "../base/text.h"
 #include "../log/removal_log.h"
 #include "../ui/splash_window.h"
 
@@ -29,7 +30,7 @@ void LogStart(const char* tail) {
     if (tail[0] != '\0') {
         // The part of the tail that counts, whole.
         char counted[kRemovalBufferSize];
-        lstrcpynA(counted, tail, sizeof counted);
+        CopyText(counted, sizeof counted, tail);
         LogText(line, "start: silent removal, tail \"");
         LogName(line, counted);
         LogText(line, "\", ");

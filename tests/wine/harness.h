@@ -109,8 +109,11 @@ inline void PrepareProgram(bool withUninstaller = true) {
     CreateDirectoryA(kProgramDir.c_str(), NULL);
     for (const char* name : {"qvuninst.exe", "uninst.exe"})
         CopyFileA((build + name).c_str(), (kProgramDir + name).c_str(), FALSE);
+    // Without one of its own, the program finds the stub only in C:\, the
+    // silent runs' current folder, which it must never search.
     if (!withUninstaller)
-        DeleteFileA((kProgramDir + "uninst.exe").c_str());
+        MoveFileExA((kProgramDir + "uninst.exe").c_str(), "C:\\uninst.exe",
+                    MOVEFILE_REPLACE_EXISTING);
     SetEnvironmentVariableA("QVTEST_RECORD", RecordPath().c_str());
     DeleteFileA(RecordPath().c_str());
 }

@@ -202,6 +202,9 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     // Each uninstaller waits for the test to let it go: one started too soon
     // would overlap.
     HANDLE go = CreateSemaphoreA(NULL, 0, 99, "QvTestGo");
+    // PATH names the current folder too, as "." and as an empty entry.
+    static std::string path = ".;;" + std::string(getenv("PATH"));
+    SetEnvironmentVariableA("PATH", path.c_str());
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
     SetEnvironmentVariableA("QVUNINST_LOG", logFile.empty() ? NULL : logFile.c_str());
     DeleteFileA(logFile.c_str());
