@@ -1,5 +1,5 @@
-// Loaded into qvuninst.exe by the Wine tests ahead of the program's own
-// imports (StartProgram in harness.h): it points the program's calls that
+// Loaded into qvuninst.exe by the Wine tests before the program's first line
+// runs (LoadChecker in harness.h): it points the program's calls that
 // take flag sets or structure sizes at checks against the Windows version
 // Wine reports to it. A call that version refuses is refused as it would
 // refuse it, and a line naming it goes to the file QVTEST_REFUSED names,
@@ -96,11 +96,12 @@ const struct {
 
 } // namespace
 
-// Loaded as the program's import (not by a hook's LoadLibrary), once all its
-// imports are bound: points the program's slots of the checked calls here.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID staticLoad) {
+// Loaded into the program once its imports are bound (the tests load it
+// without calling this, for its hooks): points the program's slots of the
+// checked calls here.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     OSVERSIONINFOA version = {sizeof version, 0, 0, 0, 0, ""};
-    if (reason != DLL_PROCESS_ATTACH || staticLoad == NULL)
+    if (reason != DLL_PROCESS_ATTACH)
         return TRUE;
     if (!GetVersionExA(&version) || !GetEnvironmentVariableA("QVTEST_REFUSED", g_record, MAX_PATH))
         return FALSE;
@@ -126,8 +127,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID staticLoad) {
 
 // Hooks (WH_CALLWNDPROC) of the interactive tests, each acting the moment
 // the splash window is created, ahead of any timer message, however slowly the
-// machine runs. CloseOnCreate is also the export at ordinal 1, by which the
-// program's rewritten imports bind the checker.
+// machine runs.
 namespace {
 
 // The window of that class whose creation the hook sees, or NULL.

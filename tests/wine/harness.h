@@ -119,46 +119,23 @@ inline void PrepareProgram(bool withUninstaller = true) {
 }
 
 // Makes the suspended program load era_check.dll (beside this test program)
-// ahead of its own imports, to judge its calls by the Windows version Wine
-// reports: a new import directory, the checker's entry first, in memory of
-// its own above the image, and the image's headers pointing at it.
+// on a thread of its own, which binds the program's imports first: the
+// checker sees them bound, before the program's first line runs.
 inline void LoadChecker(HANDLE program) {
-    struct {
-        IMAGE_IMPORT_DESCRIPTOR checker, libraries[14], end; // the program imports from four
-        DWORD byOrdinal1[2][2];
-        char dll[MAX_PATH];
-    } imports = {};
-    auto read = [&](ULONG_PTR at, auto& to) {
-        return ReadProcessMemory(program, (void*)at, &to, sizeof to, NULL);
-    };
-    PROCESS_BASIC_INFORMATION info;
-    ULONG_PTR base = 0, block = 0, was;
-    IMAGE_DOS_HEADER dos;
-    IMAGE_NT_HEADERS32 nt;
-    IMAGE_DATA_DIRECTORY* directory = nt.OptionalHeader.DataDirectory;
-    ASSERT_TRUE(
-        GetModuleFileNameA(NULL, imports.dll, MAX_PATH) &&
-        !NtQueryInformationProcess(program, ProcessBasicInformation, &info, sizeof info, NULL) &&
-        read((ULONG_PTR)info.PebBaseAddress + 8, base) && read(base, dos) &&
-        read(base + dos.e_lfanew, nt) &&
-        read(base + directory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress, imports.libraries));
-    for (ULONG_PTR at = (base + nt.OptionalHeader.SizeOfImage + 0xFFFF) & ~0xFFFF;
-         !block && at < 0x70000000; at += 0x10000)
-        block = (ULONG_PTR)VirtualAllocEx(program, (void*)at, sizeof imports,
-                                          MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    strcpy(strrchr(imports.dll, '\\') + 1, "era_check.dll");
-    DWORD rva = static_cast<DWORD>(block - base), thunks = rva + 16 * sizeof imports.end;
-    imports.checker = {{thunks}, 0, 0, thunks + 16, thunks + 8};
-    imports.byOrdinal1[0][0] = imports.byOrdinal1[1][0] = IMAGE_ORDINAL_FLAG32 | 1;
-    directory[IMAGE_DIRECTORY_ENTRY_IMPORT] = {rva, 16 * sizeof imports.end};
-    directory[IMAGE_DIRECTORY_ENTRY_BOUND_IMPORT] = {0, 0};
-    void* headers = (void*)(base + dos.e_lfanew);
-    EXPECT_TRUE(block &&
-                WriteProcessMemory(program, (void*)block, &imports, sizeof imports, NULL) &&
-                VirtualProtectEx(program, headers, sizeof nt, PAGE_READWRITE, &was) &&
-                WriteProcessMemory(program, headers, &nt, sizeof nt, NULL) &&
-                VirtualProtectEx(program, headers, sizeof nt, was, &was))
+    char dll[MAX_PATH];
+    GetModuleFileNameA(NULL, dll, MAX_PATH);
+    strcpy(strrchr(dll, '\\') + 1, "era_check.dll");
+    void* name = VirtualAllocEx(program, NULL, MAX_PATH, MEM_COMMIT, PAGE_READWRITE);
+    HANDLE thread =
+        name && WriteProcessMemory(program, name, dll, MAX_PATH, NULL)
+            ? CreateRemoteThread(program, NULL, 0, (LPTHREAD_START_ROUTINE)(void*)LoadLibraryA,
+                                 name, 0, NULL)
+            : NULL;
+    DWORD loaded = 0;
+    EXPECT_TRUE(WaitForSingleObject(thread, Patience(30000)) == WAIT_OBJECT_0 &&
+                GetExitCodeThread(thread, &loaded) && loaded)
         << "era_check.dll could not be put into the program";
+    CloseHandle(thread);
 }
 
 // Starts the program with this text after its quoted name, in folder dir,

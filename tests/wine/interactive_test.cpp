@@ -26,7 +26,9 @@ class Interactive : public ::testing::Test {
         Install(installed);
         ReportWindows(windows);
         program_ = StartProgram("", CREATE_SUSPENDED);
-        HMODULE dll = hook != NULL ? LoadLibraryA("era_check.dll") : NULL;
+        HMODULE dll = hook != NULL
+                          ? LoadLibraryExA("era_check.dll", NULL, DONT_RESOLVE_DLL_REFERENCES)
+                          : NULL;
         hook_ = dll ? SetWindowsHookExA(WH_CALLWNDPROC, (HOOKPROC)(void*)GetProcAddress(dll, hook),
                                         dll, program_.dwThreadId)
                     : NULL;
