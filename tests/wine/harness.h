@@ -22,7 +22,7 @@
 // A registered component as the installer writes it (ANSI): REG_SZ data
 // with its NUL, any other type without.
 struct Component {
-    std::string name, file;
+    std::string name, file = "";
     DWORD type = REG_SZ;
 };
 const Component kAlpha{"Alpha", "C:\\Q\\alpha.isu"}, kBeta{"Beta", "C:\\Q\\beta.isu"},
