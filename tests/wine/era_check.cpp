@@ -3,7 +3,7 @@
 // take flag sets or structure sizes at checks against the Windows version
 // Wine reports to it. A call that version refuses is refused as it would
 // refuse it, and a line naming it goes to the file QVTEST_REFUSED names,
-// which fails the test. Also a hook of the interactive tests: CloseOnCreate.
+// which fails the test. Also a hook of the interactive tests: OnCreate.
 #include <windows.h>
 
 #include <stdlib.h>
@@ -125,43 +125,22 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-// Hooks (WH_CALLWNDPROC) of the interactive tests, each acting the moment
-// the splash window is created, ahead of any timer message, however slowly the
-// machine runs.
-namespace {
-
-// The window of that class whose creation the hook sees, or NULL.
-HWND Created(int code, LPARAM lParam, const char* windowClass) {
+// A hook (WH_CALLWNDPROC) of the interactive tests, acting the moment the
+// program's thread creates a window, ahead of any timer message, however
+// slowly the machine runs. It tells the test's thread (QVTEST_THREAD), as
+// WM_APP with the tick count, of the splash window (lParam 0; before it starts
+// its timer) and of each dialog (lParam 1), and posts the splash window the
+// message that QVTEST_POST names.
+extern "C" __declspec(dllexport) LRESULT CALLBACK OnCreate(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    char name[16];
-    return code == HC_ACTION && call->message == WM_CREATE &&
-                   GetClassNameA(call->hwnd, name, sizeof name) && lstrcmpA(name, windowClass) == 0
-               ? call->hwnd
-               : NULL;
-}
-
-} // namespace
-
-// Asks the splash window to close once it has been created.
-extern "C" __declspec(dllexport) LRESULT CALLBACK
-    CloseOnCreate(int code, WPARAM wParam, LPARAM lParam) {
-    if (HWND splash = Created(code, lParam, "uninstal"))
-        PostMessageA(splash, WM_CLOSE, 0, 0);
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
-
-// Tells the test's thread (QVTEST_THREAD), as WM_APP with the tick count,
-// of each window the program's thread creates: the splash window (lParam 0)
-// before it starts its timer, each dialog (lParam 1). Right after the splash
-// window, posts a stray timer message that comes long before the timer's own.
-extern "C" __declspec(dllexport) LRESULT CALLBACK
-    NoteCreations(int code, WPARAM wParam, LPARAM lParam) {
-    HWND splash = Created(code, lParam, "uninstal");
-    bool dialog = Created(code, lParam, "#32770") != NULL;
+    char name[16] = "";
+    if (code == HC_ACTION && call->message == WM_CREATE)
+        GetClassNameA(call->hwnd, name, sizeof name);
+    bool splash = lstrcmpA(name, "uninstal") == 0, dialog = lstrcmpA(name, "#32770") == 0;
     if (splash || dialog)
         PostThreadMessageA(strtoul(getenv("QVTEST_THREAD"), NULL, 10), WM_APP, GetTickCount(),
                            dialog);
     if (splash)
-        PostMessageA(splash, WM_TIMER, 1, 0);
+        PostMessageA(call->hwnd, strtoul(getenv("QVTEST_POST"), NULL, 10), 1, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }

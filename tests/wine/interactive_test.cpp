@@ -18,22 +18,25 @@ class Interactive : public ::testing::Test {
     }
 
     // Starts the program on this installation and waits for its dialog; or,
-    // given the name of a hook of era_check.dll, sets it on the program's
-    // thread (as hook_) before that runs, and does not wait.
+    // given a message for the splash window, sets era_check.dll's hook on
+    // the program's thread (as hook_) before that runs, and does not wait.
     bool Start(const char* windows, const std::vector<Component>& installed,
-               bool uninstaller = true, const char* hook = NULL) {
+               bool uninstaller = true, UINT post = 0) {
         PrepareProgram(uninstaller);
         Install(installed);
         ReportWindows(windows);
+        SetEnvironmentVariableA("QVTEST_POST", std::to_string(post).c_str());
+        DWORD notes = post == WM_TIMER ? GetCurrentThreadId() : 0; // for the timing test only
+        SetEnvironmentVariableA("QVTEST_THREAD", std::to_string(notes).c_str());
         program_ = StartProgram("", CREATE_SUSPENDED);
-        HMODULE dll = hook != NULL
-                          ? LoadLibraryExA("era_check.dll", NULL, DONT_RESOLVE_DLL_REFERENCES)
-                          : NULL;
-        hook_ = dll ? SetWindowsHookExA(WH_CALLWNDPROC, (HOOKPROC)(void*)GetProcAddress(dll, hook),
-                                        dll, program_.dwThreadId)
+        HMODULE dll =
+            post ? LoadLibraryExA("era_check.dll", NULL, DONT_RESOLVE_DLL_REFERENCES) : NULL;
+        hook_ = dll ? SetWindowsHookExA(WH_CALLWNDPROC,
+                                        (HOOKPROC)(void*)GetProcAddress(dll, "OnCreate"), dll,
+                                        program_.dwThreadId)
                     : NULL;
         ResumeThread(program_.hThread);
-        return hook != NULL ? hook_ != NULL : FindDialog();
+        return post ? hook_ != NULL : FindDialog();
     }
 
     bool FindDialog() {
@@ -82,12 +85,12 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     const std::string y255(255, 'Y'), y256(256, 'Y');
     MSG message; // the program's notes come through this thread's message queue
     PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
-    SetEnvironmentVariableA("QVTEST_THREAD", std::to_string(GetCurrentThreadId()).c_str());
     ASSERT_TRUE(Start("win95", {kAlpha, kBase, {"Client\255Base"}, {y255}, {y256}, {"Zeta"}}, true,
-                      "NoteCreations"));
+                      WM_TIMER));
     ASSERT_TRUE(FindDialog());
     HWND splash = GetWindow(dialog_, GW_OWNER);
-    // Another program's timer message, handled before the marker behind it.
+    // Another program's timer message (the hook posted one the moment the
+    // splash window was created), handled before the marker behind it.
     PostMessageA(splash, WM_TIMER, 1, 0);
     EXPECT_TRUE(HandledUpTo(1));
     Sleep(1200);                          // two ticks of a timer left running
@@ -155,7 +158,7 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
 // program (once the dialog is open, it is ignored: see the next test). A
 // hook in the program queues it the moment the window has been created.
 TEST_F(Interactive, ACloseBeforeTheDialogOpensEndsTheProgram) {
-    ASSERT_TRUE(Start("winxp", {kAlpha}, true, "CloseOnCreate"));
+    ASSERT_TRUE(Start("winxp", {kAlpha}, true, WM_CLOSE));
     EXPECT_EQ(0u, FinishProgram(program_)) << "a close before the dialog opened was ignored";
     UnhookWindowsHookEx(hook_);
 }
