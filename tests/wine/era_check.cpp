@@ -70,10 +70,6 @@ const struct {
             Bits("PeekMessageA: flags", flags,
                  (g_version == 0x10400 || g_version == 0x400 ? 0 : WakeBits() << 16) | 3,
                  ERROR_INVALID_FLAGS)),
-    // SMTO_NOTIMEOUTIFNOTHUNG came with 2000, SMTO_ERRORONEXIT with Vista.
-    CHECKED(SendMessageTimeoutA, 0, (auto, UINT, auto, auto, UINT flags, UINT, auto),
-            Bits("SendMessageTimeoutA: flags", flags,
-                 3 | (Nt() >= 0x500 ? 8 : 0) | (Nt() >= 0x600 ? 0x20 : 0))),
     // OSVERSIONINFOEXA (156 bytes) came with 2000 (and NT 4.0 SP6, not Wine's).
     CHECKED(
         GetVersionExA, 0, (auto* v),
@@ -129,8 +125,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 // program's thread creates a window, ahead of any timer message, however
 // slowly the machine runs. It tells the test's thread (QVTEST_THREAD), as
 // WM_APP with the tick count, of the splash window (lParam 0; before it starts
-// its timer) and of each dialog (lParam 1), and posts the splash window the
-// message that QVTEST_POST names.
+// its timer) and of each dialog (lParam 1), and posts the splash window a
+// stray timer message that comes long before the timer's own.
 extern "C" __declspec(dllexport) LRESULT CALLBACK OnCreate(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     char name[16] = "";
@@ -141,6 +137,6 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK OnCreate(int code, WPARAM wPar
         PostThreadMessageA(strtoul(getenv("QVTEST_THREAD"), NULL, 10), WM_APP, GetTickCount(),
                            dialog);
     if (splash)
-        PostMessageA(call->hwnd, strtoul(getenv("QVTEST_POST"), NULL, 10), 1, 0);
+        PostMessageA(call->hwnd, WM_TIMER, 1, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
