@@ -15,7 +15,6 @@ TEST(CommandLineTail, IsWhatFollowsTheProgramNameAndTheBlanksAfterIt) {
         {"qvuninst.exe\t\r\n\x01 -c Alpha", "-c Alpha"},
         {"qv\xA0\xE9uninst.exe -c A", "-c A"}, // bytes of 0x80 and above belong to the name
         {"qvuninst.exe   \t ", ""},
-        {"qvuninst.exe", ""},
         {"\"C:\\no closing quote -c Alpha", ""},
         {"", ""},
     };
@@ -34,7 +33,6 @@ TEST(RemovalTokens, NameComponentsFromTheLastTokenToTheFirst) {
         std::vector<std::string> names;
     } rows[] = {
         {"-c A -xyMy Part   \t\r\n\v\f", {"My Part", "A"}},
-        {"-c  Alpha", {" Alpha"}},
         {"junk -c Alpha", {"Alpha"}},
         {"/c Alpha", {}},
         {"-c Client-Base", {"se", "Client"}},

@@ -80,12 +80,6 @@ const struct {
     CHECKED(CreateProcessA, 0,
             (auto, auto, auto, auto, BOOL, DWORD, auto, auto, STARTUPINFOA* s, auto),
             Refused(s->cb != 68, "CreateProcessA: STARTUPINFOA size", s->cb)),
-    // Process rights beyond PROCESS_ALL_ACCESS (0x1F0FFF) came with Vista;
-    // generic rights and MAXIMUM_ALLOWED are no process rights.
-    CHECKED(OpenProcess, 0, (DWORD access, BOOL, DWORD),
-            Nt() < 0x600 && Bits("OpenProcess: access", access, ~0xE0F000u, ERROR_ACCESS_DENIED)),
-    CHECKED(CreateFileA, -1, (auto, DWORD, DWORD share, auto...),
-            Nt() == 0 && Bits("CreateFileA: share mode", share, 3)),
     CHECKED(CreateThread, 0, (auto, SIZE_T, auto, auto, DWORD, DWORD* id),
             Refused(Nt() == 0 && id == NULL, "CreateThread: thread id pointer", 0)),
 };
@@ -110,14 +104,13 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     IMAGE_IMPORT_DESCRIPTOR* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
         base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
     for (DWORD was; library->Name != 0; ++library)
-        for (DWORD *name = reinterpret_cast<DWORD*>(base + library->OriginalFirstThunk),
-                   *slot = reinterpret_cast<DWORD*>(base + library->FirstThunk);
-             *name != 0; ++name, ++slot)
-            for (const auto& checked : kChecked)
-                if (!IMAGE_SNAP_BY_ORDINAL32(*name) &&
-                    lstrcmpA(reinterpret_cast<char*>(base + *name + 2), checked.name) == 0 &&
-                    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was))
-                    *slot = reinterpret_cast<DWORD>(checked.checked);
+        for (const auto& checked : kChecked)
+            for (void **slot = (void**)(base + library->FirstThunk),
+                      *real = (void*)GetProcAddress(GetModuleHandleA((char*)base + library->Name),
+                                                    checked.name);
+                 *slot != NULL; ++slot)
+                if (*slot == real && VirtualProtect(slot, 4, PAGE_READWRITE, &was))
+                    *slot = checked.checked;
     return TRUE;
 }
 
