@@ -194,14 +194,14 @@ inline std::vector<Call> RecordedCalls() {
     return calls;
 }
 
-// The calls were the uninstallers of these component files, in this order,
-// each started after the one before it had ended, and all ended by then.
-inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call> calls,
-                        unsigned long long by) {
+// The calls so far were the uninstallers of these component files, in this
+// order, each started after the one before it had ended, and all have ended.
+inline std::vector<Call> ExpectCalls(const std::vector<std::string>& files) {
+    std::vector<Call> calls = RecordedCalls();
     std::vector<std::string> expected, called;
+    unsigned long long previous = 0, by = Now();
     for (const std::string& file : files)
         expected.push_back("uninst.exe -a -f\"" + file + "\"");
-    unsigned long long previous = 0;
     for (Call& call : calls) {
         called.push_back(call["cmdline"]);
         EXPECT_LE(previous, stoull(call["start"])) << call["cmdline"] << " started too soon";
@@ -210,6 +210,7 @@ inline void ExpectCalls(const std::vector<std::string>& files, std::vector<Call>
             << call["cmdline"] << ": the program did not wait for it to end";
     }
     EXPECT_EQ(expected, called);
+    return calls;
 }
 
 inline std::string TextOf(HWND window) {

@@ -169,8 +169,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     ASSERT_TRUE(WaitFor([&] { return ListItems(list_).size() == 1 && Enabled(kCancel); }));
     EXPECT_EQ(std::vector<std::string>{"Beta"}, ListItems(list_));
     EXPECT_FALSE(Enabled(kRemove)) << "Remove is enabled before the user changed the selection";
-    std::vector<Call> calls = RecordedCalls();
-    ExpectCalls({kGamma.file, kAlpha.file}, calls, Now());
+    std::vector<Call> calls = ExpectCalls({kGamma.file, kAlpha.file});
     for (Call call : calls)
         EXPECT_TRUE(WaitFor([&] {
             HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, stoul(call["pid"]));
@@ -187,8 +186,7 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     EXPECT_NE(FALSE, SendMessageA(splash, WM_QUERYENDSESSION, 0, 0)) << "refused when all is done";
     EXPECT_EQ("The Quorvane Clients have been successfully removed",
               TextOf(GetDlgItem(done, kMessageText)));
-    calls = RecordedCalls();
-    ExpectCalls({kGamma.file, kAlpha.file, kBeta.file, kBase.file}, calls, Now());
+    calls = ExpectCalls({kGamma.file, kAlpha.file, kBeta.file, kBase.file});
     EXPECT_EQ(Described("2 C:\\A;C:\\B", "1 C:\\C", "none"),
               calls.empty() ? "" : calls.back()["seen"]);
     PostMessageA(done, WM_COMMAND, IDOK, 0);

@@ -254,8 +254,7 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
                 CompareFileTime(&file.ftLastWriteTime, &kLongAgo) == 0)
         << "c:\\autoexec.bat was written over with the same bytes";
 
-    std::vector<Call> calls = RecordedCalls();
-    ExpectCalls(row.files, calls, Now());
+    std::vector<Call> calls = ExpectCalls(row.files);
     auto after = [](const Change& c) { return c.after.empty() ? c.before : c.after; };
     std::string expected = Described(after(row.path), after(row.classPath), after(row.autoexec));
     EXPECT_EQ(expected, calls.empty() ? expected : calls.back()["seen"]) << "by the last call";
