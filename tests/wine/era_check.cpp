@@ -6,6 +6,7 @@
 // which fails the test. Also a hook of the interactive tests: OnCreate.
 #include <windows.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 
 namespace {
@@ -29,14 +30,11 @@ bool Refused(bool refused, const char* what, DWORD value, DWORD bits = 0,
              DWORD error = ERROR_INVALID_PARAMETER) {
     if (!refused)
         return false;
-    char line[300];
-    int length = wsprintfA(line, bits ? "%s 0x%lX has bits 0x%lX" : "%s %lu", what, value, bits);
-    length += wsprintfA(line + length, " that Windows %s%lu.%lu does not accept\r\n",
-                        Nt() ? "NT " : "", g_version >> 8 & 0xFF, g_version & 0xFF);
-    HANDLE file = CreateFileA(g_record, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, 0, NULL);
-    DWORD written;
-    WriteFile(file, line, length, &written, NULL), CloseHandle(file), SetLastError(error);
+    FILE* record = fopen(g_record, "a");
+    fprintf(record, bits ? "%s 0x%lX has bits 0x%lX" : "%s %lu", what, value, bits);
+    fprintf(record, " that Windows %s%lu.%lu does not accept\n", Nt() ? "NT " : "",
+            g_version >> 8 & 0xFF, g_version & 0xFF);
+    fclose(record), SetLastError(error);
     return true;
 }
 
@@ -95,7 +93,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
         return TRUE;
     if (!GetVersionExA(&version) || !GetEnvironmentVariableA("QVTEST_REFUSED", g_record, MAX_PATH))
         return FALSE;
-    CloseHandle(CreateFileA(g_record, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL)); // it ran
+    fclose(fopen(g_record, "w")); // it ran
     g_version = version.dwMajorVersion << 8 | version.dwMinorVersion |
                 (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) << 16;
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(NULL));

@@ -8,7 +8,6 @@
 #include "tests/stub_uninstaller/record.h"
 
 #include <stdlib.h>
-#include <winternl.h>
 
 #include <gtest/gtest.h>
 
