@@ -145,15 +145,6 @@ const Row kRows[] = {
         " -c Beta -c Alpha", {kAlpha.file, kBeta.file}),
 };
 
-// Whether line holds the pieces of pattern, split at '*', in this order.
-bool Matches(const std::string& line, const std::string& pattern) {
-    std::istringstream pieces(pattern);
-    size_t at = 0;
-    for (std::string piece; at != std::string::npos && std::getline(pieces, piece, '*');)
-        at = line.find(piece, at);
-    return at != std::string::npos;
-}
-
 // Fills drive C: (a tmpfs of this run) until only about free bytes are left.
 void FillDriveC(size_t free) {
     ULARGE_INTEGER available;
@@ -259,10 +250,12 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
 
     std::string log = FileBytes(logFile), line;
     std::istringstream lines(log);
-    for (const std::string& pattern : row.log) {
+    for (const std::string& pattern : row.log) { // a line's pieces, split at '*', in this order
+        std::string text = std::regex_replace(pattern, std::regex(R"([.^$|()[\]{}+?\\])"), "\\$&");
+        std::regex pieces(std::regex_replace(text, std::regex("\\*"), ".*"));
         bool seen = false;
         while (!seen && std::getline(lines, line))
-            seen = Matches(line, pattern);
+            seen = std::regex_search(line, pieces);
         EXPECT_TRUE(seen) << "no line " << pattern << " in this order in the log:\n" << log;
     }
     std::regex stamped("(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [^\r\n]*\r\n)+");
