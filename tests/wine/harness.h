@@ -163,12 +163,9 @@ inline DWORD FinishProgram(PROCESS_INFORMATION& program) {
     EXPECT_TRUE(
         WaitFor([&] { return WaitForSingleObject(program.hProcess, 0) == WAIT_OBJECT_0; }, 30000))
         << "qvuninst.exe still runs after its deadline";
-    TerminateProcess(program.hProcess, exitCode);
-    WaitForSingleObject(program.hProcess, 5000);
+    TerminateProcess(program.hProcess, exitCode), WaitForSingleObject(program.hProcess, 5000);
     GetExitCodeProcess(program.hProcess, &exitCode);
-    CloseHandle(program.hThread);
-    CloseHandle(program.hProcess);
-    program = {};
+    CloseHandle(program.hThread), CloseHandle(program.hProcess), program = {};
     std::string refused = FileBytes(RecordPath("refused.txt"));
     EXPECT_TRUE(refused.empty()) << (refused == "none" ? "era_check.dll did not run in the program"
                                                        : "calls this Windows refuses:\n" + refused);

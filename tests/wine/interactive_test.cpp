@@ -33,13 +33,9 @@ class Interactive : public ::testing::Test {
         hook_ = SetWindowsHookExA(WH_CALLWNDPROC, (HOOKPROC)(void*)GetProcAddress(dll, "OnCreate"),
                                   dll, program_.dwThreadId);
         ResumeThread(program_.hThread);
-        return hook_ != NULL && FindDialog();
-    }
-
-    bool FindDialog() {
         dialog_ = FindWindowOf(program_.dwProcessId, "#32770", "Select Components");
         list_ = GetDlgItem(dialog_, kList);
-        return dialog_ != NULL;
+        return hook_ != NULL && dialog_ != NULL;
     }
 
     // What clicks on the controls tell the dialog, queued behind one another.
