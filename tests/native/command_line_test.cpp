@@ -39,7 +39,6 @@ TEST(RemovalTokens, NameComponentsFromTheLastTokenToTheFirst) {
         // Tokens too short to hold a name are skipped; a three-byte one names "".
         {"-c Alpha -cX", {"", "Alpha"}},
         {"-c Alpha -c", {"Alpha"}},
-        {"-c Alpha -", {"Alpha"}},
         {"---", {}},
         // Bytes of 0x80 and above are never white space.
         {"-c Caf\xE9\xA0", {"Caf\xE9\xA0"}},
