@@ -42,7 +42,6 @@ TEST(RemovalTokens, NameComponentsFromTheLastTokenToTheFirst) {
         {"---", {}},
         // Bytes of 0x80 and above are never white space.
         {"-c Caf\xE9\xA0", {"Caf\xE9\xA0"}},
-        {"-c \x85 ", {"\x85"}},
         // Only the first 999 bytes of the tail count.
         {"-c " + n3000, {std::string(996, 'N')}},
         {"-c A " + x995 + " -c B", {"A " + x995.substr(1)}},

@@ -88,25 +88,20 @@ inline void SetEnvironment(const std::string& path, const std::string& classPath
         std::ofstream("c:\\autoexec.bat", std::ios::binary) << autoexec;
 }
 
-inline std::string Described(const std::string& path, const std::string& classPath,
-                             const std::string& autoexec) {
-    return "Path " + path + "\nCLASSPATH " + classPath + "\nautoexec " + autoexec;
-}
-
 // The Windows version Wine reports to qvuninst.exe: win95 ... win10.
 inline void ReportWindows(const char* version) {
     RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\qvuninst.exe", "Version",
                     REG_SZ, version, static_cast<DWORD>(strlen(version) + 1));
 }
 
-// Puts qvuninst.exe and, unless told otherwise, the stub uninst.exe into the
-// program directory, and empties the stub's record.
+// Puts qvuninst.exe, era_check.dll and, unless told otherwise, the stub
+// uninst.exe into the program directory, and empties the stub's record.
 inline void PrepareProgram(bool withUninstaller = true) {
     char path[MAX_PATH];
     std::string build(path, GetModuleFileNameA(NULL, path, sizeof path));
     build.erase(build.rfind('\\') + 1);
     CreateDirectoryA(kProgramDir.c_str(), NULL);
-    for (const char* name : {"qvuninst.exe", "uninst.exe"})
+    for (const char* name : {"qvuninst.exe", "era_check.dll", "uninst.exe"})
         CopyFileA((build + name).c_str(), (kProgramDir + name).c_str(), FALSE);
     // Without one of its own, the program finds the stub only in C:\, the
     // silent runs' current folder, which it must never search.
@@ -117,16 +112,14 @@ inline void PrepareProgram(bool withUninstaller = true) {
     DeleteFileA(RecordPath().c_str());
 }
 
-// Makes the suspended program load era_check.dll (beside this test program)
-// on a thread of its own, which binds the program's imports first: the
-// checker sees them bound, before the program's first line runs.
+// Makes the suspended program load era_check.dll (beside it) on a thread of
+// its own, which binds the program's imports first: the checker sees them
+// bound, before the program's first line runs.
 inline void LoadChecker(HANDLE program) {
-    char dll[MAX_PATH];
-    GetModuleFileNameA(NULL, dll, MAX_PATH);
-    strcpy(strrchr(dll, '\\') + 1, "era_check.dll");
+    const std::string dll = kProgramDir + "era_check.dll";
     void* name = VirtualAllocEx(program, NULL, MAX_PATH, MEM_COMMIT, PAGE_READWRITE);
     HANDLE thread =
-        name && WriteProcessMemory(program, name, dll, MAX_PATH, NULL)
+        name && WriteProcessMemory(program, name, dll.c_str(), dll.size() + 1, NULL)
             ? CreateRemoteThread(program, NULL, 0, (LPTHREAD_START_ROUTINE)(void*)LoadLibraryA,
                                  name, 0, NULL)
             : NULL;

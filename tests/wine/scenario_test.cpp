@@ -226,12 +226,11 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     EXPECT_EQ(0u, other.hProcess != NULL ? FinishProgram(other) : 0);
     bool nt = std::string("win95 win98 winme").find(row.windows) == std::string::npos;
     EXPECT_EQ(nt && (!row.path.after.empty() || !row.classPath.after.empty()), g_told);
-    CloseHandle(reader), CloseHandle(go);
+    CloseHandle(reader), CloseHandle(go), DeleteFileA("c:\\filler");
     MoveFileA("C:\\windows\\uninst.exe", "C:\\qv test\\uninst.exe"), DeleteFileA("C:\\uninst.exe");
-    DeleteFileA("c:\\filler");
     WIN32_FILE_ATTRIBUTE_DATA file = {};
-    GetFileAttributesExA("c:\\autoexec.bat", GetFileExInfoStandard, &file);
-    SetFileAttributesA("c:\\autoexec.bat", 0);
+    GetFileAttributesExA("c:\\autoexec.bat", GetFileExInfoStandard, &file),
+        SetFileAttributesA("c:\\autoexec.bat", 0);
     EXPECT_EQ(row.twist == kLeftoversOfAnInterruptedRun ? 7u : 0u, file.dwFileAttributes & 7);
     EXPECT_TRUE(!row.autoexec.after.empty() || row.autoexec.before == "none" ||
                 CompareFileTime(&file.ftLastWriteTime, &kLongAgo) == 0)
@@ -239,7 +238,8 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
 
     std::vector<Call> calls = ExpectCalls(row.files);
     auto after = [](const Change& c) { return c.after.empty() ? c.before : c.after; };
-    std::string expected = Described(after(row.path), after(row.classPath), after(row.autoexec));
+    std::string expected = "Path " + after(row.path) + "\nCLASSPATH " + after(row.classPath) +
+                           "\nautoexec " + after(row.autoexec);
     EXPECT_EQ(expected, calls.empty() ? expected : calls.back()["seen"]) << "by the last call";
     EXPECT_EQ(expected, Snapshot());
     EXPECT_EQ("nonenone", FileBytes("c:\\aut0exec.qvs") + FileBytes("c:\\aut0exec.qvo"));
