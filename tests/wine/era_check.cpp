@@ -13,6 +13,7 @@ namespace {
 
 DWORD g_version; // major << 8 | minor, plus 0x10000 on the 95/98 family
 char g_record[MAX_PATH];
+LPARAM g_timerMessages; // of the program's own message loop, for OnCreate
 
 DWORD Nt() { // the version on the NT family, 0 on the 95/98 family
     return g_version < 0x10000 ? g_version : 0;
@@ -78,6 +79,8 @@ const struct {
     CHECKED(CreateProcessA, 0,
             (auto, auto, auto, auto, BOOL, DWORD, auto, auto, STARTUPINFOA* s, auto),
             Refused(s->cb != 68, "CreateProcessA: STARTUPINFOA size", s->cb)),
+    // No check: counts the timer messages the program's own loop hands out.
+    CHECKED(DispatchMessageA, 0, (const MSG* m), (g_timerMessages += m->message == WM_TIMER) < 0),
     CHECKED(CreateThread, 0, (auto, SIZE_T, auto, auto, DWORD, DWORD* id),
             Refused(Nt() == 0 && id == NULL, "CreateThread: thread id pointer", 0)),
 };
@@ -116,8 +119,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 // program's thread creates a window, ahead of any timer message, however
 // slowly the machine runs. It tells the test's thread (QVTEST_THREAD), as
 // WM_APP with the tick count, of the splash window (lParam 0; before it starts
-// its timer) and of each dialog (lParam 1), and posts the splash window a
-// stray timer message that comes long before the timer's own.
+// its timer) and of each dialog (lParam 1 and the timer messages handed out
+// before it), and posts the splash window a stray timer message that comes
+// long before the timer's own.
 extern "C" __declspec(dllexport) LRESULT CALLBACK OnCreate(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     char name[16] = "";
@@ -126,7 +130,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK OnCreate(int code, WPARAM wPar
     bool splash = lstrcmpA(name, "uninstal") == 0, dialog = lstrcmpA(name, "#32770") == 0;
     if (splash || dialog)
         PostThreadMessageA(strtoul(getenv("QVTEST_THREAD"), NULL, 10), WM_APP, GetTickCount(),
-                           dialog);
+                           dialog ? 1 + g_timerMessages : 0);
     if (splash)
         PostMessageA(call->hwnd, WM_TIMER, 1, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);

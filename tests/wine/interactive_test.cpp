@@ -82,13 +82,14 @@ TEST_F(Interactive, TheDialogOpensOnceHalfASecondAfterTheStartListingAllButExact
     ASSERT_TRUE(Start("win95", {kAlpha, kBase, {"Client\255Base"}, {y255}, {y256}, {"Zeta"}}));
     Sleep(1200);                          // two ticks of a timer left running
     SendMessageA(dialog_, WM_NULL, 0, 0); // what the program did so far is noted
-    std::vector<DWORD> created[2];        // by the program's clock: the splash window, the dialogs
+    std::vector<MSG> notes;               // by the program's clock: the splash window, the dialogs
     while (PeekMessageA(&message, NULL, WM_APP, WM_APP, PM_REMOVE))
-        created[message.lParam & 1].push_back(static_cast<DWORD>(message.wParam));
-    ASSERT_EQ(1u, created[0].size()) << "splash windows created";
-    ASSERT_EQ(1u, created[1].size()) << "dialogs opened";
-    EXPECT_GE(created[1][0] - created[0][0], 500u - 16) << "the dialog opened too soon";
-    EXPECT_LT(created[1][0] - created[0][0], 1000u) << "the dialog opened too late";
+        notes.push_back(message);
+    ASSERT_EQ(2u, notes.size()) << "not one splash window, then one dialog";
+    EXPECT_EQ(1 + 2, notes[1].lParam)
+        << "timer messages before it: not the stray one, then the first";
+    EXPECT_GE(notes[1].wParam - notes[0].wParam, 500u - 16) << "the dialog opened too soon";
+    EXPECT_LT(notes[1].wParam - notes[0].wParam, 1000u) << "the dialog opened too late";
 
     EXPECT_EQ((std::vector<std::string>{"Alpha", "Client\255Base", y255}), ListItems(list_));
     EXPECT_FALSE(Enabled(kRemove)) << "Remove is enabled with nothing selected";
@@ -137,11 +138,10 @@ TEST_F(Interactive, ARemovalGoesBottomUpUntouchedByCloseCancelOrStrayMessagesThe
     Select({0, 2});
     Press({kRemove, kRemove, kCancel});
     HWND progress = Box(""), splash = GetWindow(dialog_, GW_OWNER);
-    SendMessageA(list_, LB_SETSEL, TRUE, 1); // as another program may: Beta in, Alpha out
-    SendMessageA(list_, LB_SETSEL, FALSE, 0);
+    // As other programs may: Beta in and Alpha out, a close and the number of "removal done".
+    SendMessageA(list_, LB_SETSEL, TRUE, 1), SendMessageA(list_, LB_SETSEL, FALSE, 0);
     EXPECT_FALSE(Enabled(kList) || Enabled(kCancel) || Enabled(kRemove));
-    PostMessageA(splash, WM_CLOSE, 0, 0);
-    SendMessageA(dialog_, DM_SETDEFID, kRemove, 0);
+    PostMessageA(splash, WM_CLOSE, 0, 0), SendMessageA(dialog_, DM_SETDEFID, kRemove, 0);
     EXPECT_EQ(FALSE, SendMessageA(splash, WM_QUERYENDSESSION, 0, 0)) << "a shutdown may end it";
     EXPECT_TRUE(SendMessageTimeoutA(progress, WM_NULL, 0, 0, SMTO_NORMAL, Patience(10000), NULL))
         << "the progress box does not answer while its uninstaller runs";
