@@ -63,6 +63,16 @@ target_link_options(qvuninst PRIVATE -s -Wl,--gc-sections -nostdlib -nostartfile
     -mpreferred-stack-boundary=2)
 target_link_libraries(qvuninst PRIVATE qvwin32 qv_warnings kernel32 user32 gdi32 advapi32)
 set_target_properties(qvuninst PROPERTIES OUTPUT_NAME qvuninst)
+# The PE header's time stamp is the commit's time (cmake/source-date), not the
+# link's: two builds of one commit give the same bytes, checksum included. The
+# date is looked up at every build, and a new one links the program anew.
+set(QV_SOURCE_DATE ${CMAKE_BINARY_DIR}/generated/source_date)
+add_custom_target(qv_source_date BYPRODUCTS ${QV_SOURCE_DATE}
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/source-date --write ${CMAKE_SOURCE_DIR} ${QV_SOURCE_DATE}
+    VERBATIM)
+add_dependencies(qvuninst qv_source_date)
+set_target_properties(qvuninst PROPERTIES LINK_DEPENDS ${QV_SOURCE_DATE}
+    CXX_LINKER_LAUNCHER "${CMAKE_CURRENT_LIST_DIR}/source-date;--link;${QV_SOURCE_DATE}")
 
 add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 add_subdirectory(tests/stub_uninstaller)
