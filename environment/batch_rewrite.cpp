@@ -140,21 +140,40 @@ bool RewriteBatchFile(const BatchFileStreams& streams, const char* installDir,
     return read == 0 && !writer.failed;
 }
 
-void RecoverBatchFile(const BatchFileOperations& files) {
-    // Never deleted unless the batch file is there: it may be the only whole copy.
-    if (files.exists(files.context, kBatchFile))
-        files.remove(files.context, kOldBatchFile);
-    else
-        files.move(files.context, kOldBatchFile, kBatchFile);
+BatchLeftovers RecoverBatchFile(const BatchFileOperations& files, bool* done) {
+    *done = true;
+    bool batch = files.attributes(files.context, kBatchFile) != kNoFile;
+    bool old = files.attributes(files.context, kOldBatchFile) != kNoFile;
+    bool fresh = files.attributes(files.context, kNewBatchFile) != kNoFile;
+    if (!old) {
+        // Without a batch file the new file may be the only whole copy: a
+        // rename lost, or the start-up file deleted.
+        if (batch && fresh)
+            *done = files.remove(files.context, kNewBatchFile);
+        return !fresh ? kNoLeftovers : batch ? kStaleNewFile : kOnlyNewFile;
+    }
+    if (!batch) {
+        *done = files.move(files.context, kOldBatchFile, kBatchFile);
+        if (*done && fresh)
+            files.remove(files.context, kNewBatchFile);
+        return kCutBeforeNewFile;
+    }
+    if (fresh)
+        return kBatchFileWrittenSince;
+    *done = files.remove(files.context, kOldBatchFile);
+    return kCutAfterNewFile;
 }
 
-bool ReplaceBatchFile(const BatchFileOperations& files) {
-    if (!files.move(files.context, kBatchFile, kOldBatchFile))
-        return false;
-    if (!files.move(files.context, kNewBatchFile, kBatchFile)) {
-        files.move(files.context, kOldBatchFile, kBatchFile);
-        return false;
-    }
+BatchReplace ReplaceBatchFile(const BatchFileOperations& files) {
+    unsigned long attributes = files.attributes(files.context, kBatchFile);
+    if (attributes == kNoFile ||
+        !files.setAttributes(files.context, kNewBatchFile,
+                             (attributes & kKeptAttributes) | kArchiveAttribute) ||
+        !files.move(files.context, kBatchFile, kOldBatchFile))
+        return kBatchFileUnchanged;
+    if (!files.move(files.context, kNewBatchFile, kBatchFile))
+        return files.move(files.context, kOldBatchFile, kBatchFile) ? kBatchFileUnchanged
+                                                                    : kBatchFileMissing;
     files.remove(files.context, kOldBatchFile);
-    return true;
+    return kBatchFileReplaced;
 }

@@ -56,24 +56,53 @@ bool RewriteBatchFile(const BatchFileStreams& streams, const char* installDir,
 // file, kept under this name until the new one is in its place.
 extern const char kBatchFile[], kNewBatchFile[], kOldBatchFile[];
 
+// The file attributes the replace keeps (read-only, hidden, system) and the
+// one it adds: the new file has changed, so it is due for the next backup.
+const unsigned long kKeptAttributes = 0x07, kArchiveAttribute = 0x20;
+// What attributes() says of a file that is not there.
+const unsigned long kNoFile = 0xFFFFFFFF;
+
 // The file operations that replace the batch file, each true when done.
 struct BatchFileOperations {
     void* context;
-    bool (*exists)(void* context, const char* name);
+    // The file's attributes, kNoFile when it is not there.
+    unsigned long (*attributes)(void* context, const char* name);
+    bool (*setAttributes)(void* context, const char* name, unsigned long attributes);
     // Renames a file; fails when the new name is taken.
     bool (*move)(void* context, const char* from, const char* to);
     // Clears the file's attributes (read-only, hidden, system) and deletes it.
     bool (*remove)(void* context, const char* name);
 };
 
-// Undoes what an interrupted replace left: the old file goes back in place
-// when there is no batch file, and a kept old file beside a batch file is
-// deleted.
-void RecoverBatchFile(const BatchFileOperations& files);
+// What an earlier run left of a replace, as the three names tell it, and
+// what RecoverBatchFile does about it. A step that fails changes nothing,
+// and a file that may be the only whole copy of the user's start-up file is
+// never deleted.
+enum BatchLeftovers {
+    kNoLeftovers,           // no replace under way, nothing else there
+    kStaleNewFile,          // no replace under way: the new file is deleted
+    kOnlyNewFile,           // no batch file and no old one: the new file is kept
+    kCutBeforeNewFile,      // the old file goes back in place, then the new one is deleted
+    kCutAfterNewFile,       // the new file was in place: the old one is deleted
+    kBatchFileWrittenSince, // a new batch file beside both: all are kept
+};
+
+// Settles what an interrupted replace left, before anything else of a run.
+// *done says whether its step (if any) succeeded.
+BatchLeftovers RecoverBatchFile(const BatchFileOperations& files, bool* done);
+
+// How a replace ended.
+enum BatchReplace {
+    kBatchFileReplaced,  // the new file is in place (its name is free again)
+    kBatchFileUnchanged, // the old file is in place, the new one still under its name
+    kBatchFileMissing,   // cut between the renames and the old file could not go back:
+                         // it is kept under kOldBatchFile, the new one under its name
+};
 
 // Puts the whole new file in place of the batch file by two renames, the
 // old file kept until the new one is there: at every instant one of them is
-// whole under a known name, and an interruption is undone by
-// RecoverBatchFile. A failed rename puts the old file back. Returns whether
-// the new file is in place; the new file's name is then free.
-bool ReplaceBatchFile(const BatchFileOperations& files);
+// whole under a known name, and an interruption is settled by
+// RecoverBatchFile. The new file takes the old one's attributes and the
+// archive attribute first, or the replace goes no further. A failed second
+// rename puts the old file back.
+BatchReplace ReplaceBatchFile(const BatchFileOperations& files);

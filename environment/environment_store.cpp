@@ -148,8 +148,12 @@ void CloseFile(HANDLE file) {
         CloseHandle(file);
 }
 
-bool FileExists(void*, const char* name) {
-    return GetFileAttributesA(name) != 0xFFFFFFFF;
+unsigned long AttributesOnDisk(void*, const char* name) {
+    return GetFileAttributesA(name);
+}
+
+bool SetAttributesOnDisk(void*, const char* name, unsigned long attributes) {
+    return SetFileAttributesA(name, attributes) != FALSE;
 }
 
 bool MoveOnDisk(void*, const char* from, const char* to) {
@@ -161,18 +165,20 @@ bool RemoveFromDisk(void*, const char* name) {
     return DeleteFileA(name) != FALSE;
 }
 
-const BatchFileOperations kDisk = {NULL, FileExists, MoveOnDisk, RemoveFromDisk};
+const BatchFileOperations kDisk = {NULL, AttributesOnDisk, SetAttributesOnDisk, MoveOnDisk,
+                                   RemoveFromDisk};
 
-// Rewrites c:\autoexec.bat into c:\aut0exec.qvs, which then takes its place
-// with its attributes, only when the whole file went through without an
-// error and a line changed. Returns whether c:\autoexec.bat was changed.
+// Rewrites c:\autoexec.bat into c:\aut0exec.qvs, which then takes its place,
+// only when the whole file went through without an error and a line
+// changed. Returns whether c:\autoexec.bat was changed.
 bool RewriteBatchFileFor(const char* dir) {
-    DWORD attributes = GetFileAttributesA(kBatchFile);
     BatchFiles files;
     files.in = CreateFileA(kBatchFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, NULL);
-    files.out = CreateFileA(kNewBatchFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, NULL);
+    // Never over a file this run did not make: one there now may be the
+    // only whole copy of the start-up file.
+    files.out =
+        CreateFileA(kNewBatchFile, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
     BatchRewriteWork* work =
         static_cast<BatchRewriteWork*>(HeapAlloc(GetProcessHeap(), 0, sizeof(BatchRewriteWork)));
     bool complete = false;
@@ -188,33 +194,39 @@ bool RewriteBatchFileFor(const char* dir) {
     CloseFile(files.in);
     CloseFile(files.out);
 
-    bool changed = false;
-    if (files.in == INVALID_HANDLE_VALUE) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: it cannot be opened");
-    } else if (!complete) {
-        LogEvent("Path: c:\\autoexec.bat left unchanged: a read or write error while copying "
-                 "it to c:\\aut0exec.qvs");
-    } else if (changedLines == 0) {
-        LogLine* line = StartLogLine();
-        LogText(line, "Path: c:\\autoexec.bat left unchanged: no line starts with SET PATH=");
-        LogName(line, dir);
-        LogText(line, "\\BIN;\"%PATH%\"");
-        WriteLogLine(line);
+    BatchReplace replaced = kBatchFileUnchanged;
+    const char* unchanged = files.in == INVALID_HANDLE_VALUE    ? "it cannot be opened"
+                            : files.out == INVALID_HANDLE_VALUE ? "c:\\aut0exec.qvs cannot be made"
+                            : !complete
+                                ? "a read or write error while copying it to c:\\aut0exec.qvs"
+                            : changedLines == 0 ? "no line starts with SET PATH="
+                                                : NULL;
+    LogLine* line = StartLogLine();
+    if (unchanged != NULL) {
+        LogText(line, "Path: c:\\autoexec.bat left unchanged: ");
+        LogText(line, unchanged);
+        if (complete) {
+            LogName(line, dir);
+            LogText(line, "\\BIN;\"%PATH%\"");
+        }
     } else {
-        SetFileAttributesA(kNewBatchFile, attributes);
-        changed = ReplaceBatchFile(kDisk);
-        LogLine* line = StartLogLine();
+        replaced = ReplaceBatchFile(kDisk);
         LogText(line, "Path: c:\\autoexec.bat: cut \"");
         LogName(line, dir);
         LogText(line, "\\BIN;\" from ");
         LogNumber(line, static_cast<unsigned long>(changedLines));
         LogText(line, changedLines == 1 ? " line" : " lines");
-        if (!changed)
+        if (replaced == kBatchFileUnchanged)
             LogText(line, ", but putting c:\\aut0exec.qvs in its place FAILED: it is unchanged");
-        WriteLogLine(line);
+        else if (replaced == kBatchFileMissing)
+            LogText(line, ", but the renames FAILED half-way: the old file is kept as "
+                          "c:\\aut0exec.qvo and goes back at the next start of this program");
     }
-    RemoveFromDisk(NULL, kNewBatchFile);
-    return changed;
+    WriteLogLine(line);
+    // Only the file this run made, and only while the old one is in place.
+    if (files.out != INVALID_HANDLE_VALUE && replaced == kBatchFileUnchanged)
+        RemoveFromDisk(NULL, kNewBatchFile);
+    return replaced == kBatchFileReplaced;
 }
 
 } // namespace
@@ -244,9 +256,6 @@ EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
 
 bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId, DWORD readType) {
     if (IsBatchFileVariable(name, platformId)) {
-        RecoverBatchFile(kDisk);
-        // A stale new file, whatever its attributes, must not stand in the way.
-        RemoveFromDisk(NULL, kNewBatchFile);
         char dir[kInstallDirectorySize];
         if (ReadInstallDirectory(dir) && dir[0] != '\0')
             return RewriteBatchFileFor(dir);
@@ -255,4 +264,29 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
     }
     DWORD type = SameText(name, "Path") || readType == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
     return WriteRegistry(name, text, type, platformId);
+}
+
+void RecoverBatchFileLeftovers(DWORD platformId) {
+    if (platformId != VER_PLATFORM_WIN32_WINDOWS)
+        return;
+    static const char* const kDecisions[] = {
+        NULL,
+        "deleting c:\\aut0exec.qvs, left by an earlier run",
+        "no c:\\autoexec.bat: keeping c:\\aut0exec.qvs, which may be the only whole copy",
+        "a replace was cut short before the new file took its place: putting "
+        "c:\\aut0exec.qvo back as c:\\autoexec.bat",
+        "a replace was cut short after the new file took its place: deleting c:\\aut0exec.qvo",
+        "c:\\autoexec.bat was written since a replace was cut short: keeping c:\\aut0exec.qvo "
+        "and c:\\aut0exec.qvs",
+    };
+    bool done;
+    BatchLeftovers found = RecoverBatchFile(kDisk, &done);
+    if (kDecisions[found] == NULL)
+        return;
+    LogLine* line = StartLogLine();
+    LogText(line, "start-up file: ");
+    LogText(line, kDecisions[found]);
+    if (!done)
+        LogText(line, " FAILED: nothing changed");
+    WriteLogLine(line);
 }

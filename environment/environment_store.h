@@ -41,7 +41,12 @@ EnvironmentRead ReadEnvironmentValue(const char* name, DWORD platformId,
 // was so (its %VAR% references must keep working) and as REG_SZ otherwise.
 // On the 95/98 family Path is instead changed in c:\autoexec.bat, through
 // the new file c:\aut0exec.qvs that takes its place (the old one is kept as
-// c:\aut0exec.qvo meanwhile, and what an interrupted run left is undone
-// first), and text is not used. Returns whether the
+// c:\aut0exec.qvo meanwhile), and text is not used. Returns whether the
 // change was stored; the removal log says what happened.
 bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId, DWORD readType);
+
+// On the 95/98 family, settles what an interrupted replace of
+// c:\autoexec.bat left (see RecoverBatchFile), and logs what it decided. Run
+// at the start of every run, whatever it removes: a machine cut short
+// between the renames has no start-up file until this runs.
+void RecoverBatchFileLeftovers(DWORD platformId);

@@ -143,9 +143,10 @@ void WriteLogLine(LogLine* line) {
         DWORD end = SetFilePointer(file, 0, NULL, FILE_END);
         DWORD length = static_cast<DWORD>(line->length), written;
         if (end != INVALID_SET_FILE_POINTER &&
-            (!WriteFile(file, line->text, length, &written, NULL) || written != length)) {
+            (!WriteFile(file, line->text, length, &written, NULL) || written != length) && locked) {
             // A line that did not fit (a full disk) goes whole: the next one
-            // must not be appended to a piece of it.
+            // must not be appended to a piece of it. Only under the lock:
+            // without it, another run's line may already follow the piece.
             SetFilePointer(file, static_cast<LONG>(end), NULL, FILE_BEGIN);
             SetEndOfFile(file);
         }

@@ -158,9 +158,16 @@ void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
-    // Started by its full name: the command line it sees stays as it was.
+    // Started by its full name, in its own folder: the current folder is
+    // wherever this program was started from, and Windows looks there for
+    // the DLLs a program loads, before PATH. The command line it sees stays
+    // as it was.
+    char folder[MAX_PATH];
+    CopyText(folder, sizeof folder, found ? path : "");
+    for (size_t i = TextLength(folder); i > 0 && folder[i - 1] != '\\'; --i)
+        folder[i - 1] = '\0';
     if (!found ||
-        !CreateProcessA(path, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started)) {
+        !CreateProcessA(path, commandLine, NULL, NULL, TRUE, 0, NULL, folder, &startup, &started)) {
         DWORD error = found ? GetLastError() : ERROR_FILE_NOT_FOUND;
         line = StartComponentLine(name);
         LogText(line, "\": the uninstaller could not be started (error ");

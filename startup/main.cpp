@@ -10,16 +10,19 @@
 #include "command_line.h"
 #include "command_line_removal.h"
 #include "../base/text.h"
+#include "../environment/environment_store.h"
 #include "../log/removal_log.h"
 #include "../ui/splash_window.h"
 
 namespace {
 
 // The start line of the removal log: the mode, the tail and the system.
-void LogStart(const char* tail) {
+// Returns the system's family (dwPlatformId).
+DWORD LogStart(const char* tail) {
     OSVERSIONINFOA version;
     version.dwOSVersionInfoSize = sizeof version;
     char system[96] = "Windows (version unknown)";
+    version.dwPlatformId = VER_PLATFORM_WIN32_NT;
     if (GetVersionExA(&version)) {
         bool family9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
         wsprintfA(system, "Windows %s family, version %lu.%lu build %lu", family9x ? "95/98" : "NT",
@@ -39,13 +42,16 @@ void LogStart(const char* tail) {
     }
     LogText(line, system);
     WriteLogLine(line);
+    return version.dwPlatformId;
 }
 
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int showCode) {
     OpenRemovalLog();
-    LogStart(tail);
+    // Before anything else: a machine left without its start-up file by an
+    // interrupted run gets it back, whatever this run removes.
+    RecoverBatchFileLeftovers(LogStart(tail));
     int exitCode =
         tail[0] != '\0' ? RunCommandLineRemoval(tail) : RunInteractiveRemoval(instance, showCode);
     LogLine* line = StartLogLine();

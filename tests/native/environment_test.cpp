@@ -29,90 +29,96 @@ TEST(RemoveFirstOccurrence, CutsTheFirstEntryAsWrittenOrElseInUpperCase) {
 
 const std::string kLine = "SET PATH=C:\\PROD\\BIN;\"%PATH%\"", kCut = "SET PATH=\"%PATH%\"";
 
-TEST(BatchRewrite, CutsTheDirectoryFromEveryLineThatStartsWithThePathLine) {
-    std::string bytes, dir = "C:\\" + std::string(252, 'd');
-    for (int i = 0; i < 512; ++i)
-        bytes += static_cast<char>(i);
-    const std::string rows[][4] = {
-        {" " + kLine + "\nSET PATH=C:\\PROD\\BIN;%PATH%\n" + kLine.substr(0, 28), "", "0"},
-        {bytes, "", "0"},
-        // Only the true start of a line counts, however long the line.
-        {std::string(9999, 'x') + kLine + "\n" + std::string(9999, 'x') + "\n" + kLine,
-         std::string(9999, 'x') + kLine + "\n" + std::string(9999, 'x') + "\n" + kCut, "1"},
-        {kLine + std::string(20000, 'y'), kCut + std::string(20000, 'y'), "1"},
-        {"SET PATH=" + dir + "\\BIN;\"%PATH%\"\r\n", kCut + "\r\n", "1", dir},
-    };
-    for (const auto& row : rows) {
-        MemoryFiles files{row[0]};
-        EXPECT_TRUE(files.Rewrite(row[3].empty() ? "C:\\PROD" : row[3].c_str()));
-        EXPECT_EQ(row[1].empty() ? row[0] : row[1], files.out);
-        EXPECT_EQ(row[2], std::to_string(files.changed)) << row[0].substr(0, 80);
+// Beside the table of the Wine tests and the fuzz target: path lines longer
+// than a block, across block ends, read in pieces, of the longest directory too.
+TEST(BatchRewrite, LongPathLinesAcrossBlockEndsAndShortReadsAreCutLikeAnyOther) {
+    for (const std::string& dir : {std::string("C:\\PROD"), "C:\\" + std::string(252, 'd')}) {
+        std::string before, after, line = "SET PATH=" + dir + "\\BIN;\"%PATH%\"";
+        // Path lines that start 29 and 10 bytes before a block ends, and right at it.
+        for (size_t offset : {29, 10, 0}) {
+            size_t start = (before.size() / kBatchBlockSize + 2) * kBatchBlockSize - offset;
+            std::string pad(start - before.size() - 1, 'g'), y(70000, 'y');
+            before += pad + "\n" + line + y + "\n", after += pad + "\n" + kCut + y + "\n";
+        }
+        for (size_t chunk : {kBatchBlockSize, size_t(4097), size_t(1)}) {
+            MemoryFiles files{before};
+            files.chunk = chunk;
+            EXPECT_TRUE(files.Rewrite(dir.c_str()));
+            EXPECT_TRUE(after == files.out) << "reading " << chunk << " bytes at a time";
+            EXPECT_EQ(3u, files.changed);
+        }
     }
 }
 
-TEST(BatchRewrite, PathLinesAcrossBlockEndsAndShortReadsAreCutLikeAnyOther) {
-    std::string before, after;
-    // Path lines that start 29 and 10 bytes before a block ends, and right at it.
-    for (size_t offset : {29, 10, 0}) {
-        size_t start = (before.size() / kBatchBlockSize + 2) * kBatchBlockSize - offset;
-        std::string pad(start - before.size() - 1, 'g');
-        before += pad + "\n" + kLine + "\n" + std::string(70000, 'y') + "\n";
-        after += pad + "\n" + kCut + "\n" + std::string(70000, 'y') + "\n";
-    }
-    for (size_t chunk : {kBatchBlockSize, size_t(4097), size_t(1)}) {
-        MemoryFiles files{before};
-        files.chunk = chunk;
-        EXPECT_TRUE(files.Rewrite("C:\\PROD"));
-        EXPECT_TRUE(after == files.out) << "reading " << chunk << " bytes at a time";
-        EXPECT_EQ(3u, files.changed);
-    }
-}
-
-TEST(BatchRewrite, ReportsReadAndWriteErrorsAndRefusesAnEmptyOrTooLongDirectory) {
-    const size_t kNever = ~size_t(0), kBlock = kBatchBlockSize;
-    const std::string dir256(256, 'd');
-    const struct {
-        size_t readErrorAt, writeLimit;
-        const char* dir;
-    } rows[] = {{0, kNever, "C:\\PROD"}, {kBlock, kNever, "C:\\PROD"},
-                {kNever, 0, "C:\\PROD"}, {kNever, kBlock + 9, "C:\\PROD"},
-                {kNever, kNever, ""},    {kNever, kNever, dir256.c_str()}};
-    for (const auto& row : rows) {
+// A write error is the Wine tests' (a full disk under the new copy).
+TEST(BatchRewrite, ReportsAReadError) {
+    for (size_t at : {size_t(0), kBatchBlockSize}) {
         MemoryFiles files{std::string(150000, 'x') + "\n" + kLine};
-        files.readErrorAt = row.readErrorAt;
-        files.writeLimit = row.writeLimit;
-        EXPECT_FALSE(files.Rewrite(row.dir)) << row.readErrorAt << " " << row.writeLimit;
+        files.readErrorAt = at;
+        EXPECT_FALSE(files.Rewrite("C:\\PROD")) << "a read error at " << at;
     }
 }
 
-// Files in memory: every operation after the first `last` fails and changes
-// nothing, as when the program is ended there; so does operation `failing`.
-using Files = std::map<std::string, std::string>;
-Files g_files, g_none;
+// The batch file, the old one and the new one in memory: their contents as a
+// letter each ('.' for none), each with the attributes 5 (read-only, system);
+// g_set holds the attributes last set. Every change after the first `last`
+// fails and changes nothing, as when the program is ended there; so does
+// change `failing`.
+std::string g_files;
+unsigned long g_set;
 int g_done, g_last, g_failing;
-Files& Step() {
-    return ++g_done <= g_last && g_done != g_failing ? g_files : g_none;
+char& File(const char* name) {
+    return g_files[name == kBatchFile ? 0 : name == kOldBatchFile ? 1 : 2];
+}
+bool Step(const char* name) {
+    return ++g_done <= g_last && g_done != g_failing && File(name) != '.';
 }
 const BatchFileOperations kMemory = {
-    nullptr, [](void*, const char* name) { return Step().count(name) > 0; },
-    [](void*, const char* from, const char* to) {
-        Files& f = Step();
-        return f.count(from) && f.emplace(to, f[from]).second && f.erase(from);
+    nullptr, [](void*, const char* name) { return File(name) != '.' ? 5ul : kNoFile; },
+    [](void*, const char* name, unsigned long attributes) {
+        return Step(name) && (g_set = attributes);
     },
-    [](void*, const char* name) { return Step().erase(name) > 0; }};
+    [](void*, const char* from, const char* to) {
+        return File(to) == '.' && Step(from) && (std::swap(File(from), File(to)), true);
+    },
+    [](void*, const char* name) { return Step(name) && (File(name) = '.'); }};
 
-// Ended after each operation of the replace, or with each failing alone: a
-// whole file is there at once, and the next run's recovery leaves the new one
-// or the old one in place and nothing else (the new file's name is freed by
-// the caller).
-TEST(BatchReplace, AWholeFileIsAlwaysThereAndTheNextRunLeavesTheNewOrTheOldOneAlone) {
-    for (int cut = 0; cut < 8; ++cut) {
-        g_files = {{kBatchFile, "old"}, {kNewBatchFile, "new"}}, g_done = 0;
-        g_last = cut % 2 ? 99 : cut / 2, g_failing = cut % 2 ? cut / 2 + 1 : 0;
-        bool replaced = ReplaceBatchFile(kMemory);
-        EXPECT_TRUE(g_files.count(kBatchFile) || g_files.count(kOldBatchFile)) << cut;
-        g_last = 99, g_failing = 0, RecoverBatchFile(kMemory), g_files.erase(kNewBatchFile);
-        EXPECT_EQ((Files{{kBatchFile, replaced ? "new" : "old"}}), g_files) << cut;
+// Ended after each change of the replace, or with each failing alone, and
+// then, with or without a new batch file written by someone else meanwhile,
+// the next run: a whole file is there at every instant, the replace's new
+// one has the old one's attributes and the archive bit, at the end the newest
+// is in place, and the old one is kept while it is its only copy.
+TEST(BatchReplace, AWholeFileIsAlwaysThereAndTheNextRunKeepsTheNewestAndEveryOnlyCopy) {
+    for (int cut = 0; cut < 12; ++cut) {
+        for (bool written : {false, true}) {
+            g_files = "o.n", g_set = 0, g_done = 0; // old and new contents
+            g_last = cut % 2 ? 99 : cut / 2, g_failing = cut % 2 ? cut / 2 + 1 : 0;
+            BatchReplace replaced = ReplaceBatchFile(kMemory);
+            std::string atCut = g_files;
+            EXPECT_EQ("no."[replaced], atCut[0]) << cut; // replaced, unchanged, missing
+            EXPECT_TRUE(atCut[0] != 'n' || g_set == 0x25) << cut;
+            g_files[0] = written ? 'u' : atCut[0];
+            bool done;
+            g_last = 99, g_failing = 0, RecoverBatchFile(kMemory, &done);
+            EXPECT_EQ(written ? 'u' : atCut[0] == 'n' ? 'n' : 'o', g_files[0]) << cut;
+            EXPECT_TRUE(atCut[0] != '.' || g_files.find('o') != std::string::npos) << cut;
+        }
+    }
+}
+
+// What the next run decides by the three names; and when its first change
+// fails, it changes nothing at all.
+TEST(BatchReplace, TheNextRunDecidesByTheThreeNamesAndAFailedStepChangesNothing) {
+    const std::string rows[][2] = {{"...", "..."}, {"b..", "b.."}, {"b.s", "b.."}, {"..s", "..s"},
+                                   {".os", "o.."}, {".o.", "o.."}, {"bo.", "b.."}, {"bos", "bos"}};
+    for (const auto& row : rows) {
+        for (int failing : {0, 1}) {
+            g_files = row[0], g_done = 0, g_last = 99, g_failing = failing;
+            bool done;
+            RecoverBatchFile(kMemory, &done);
+            EXPECT_EQ(failing ? row[0] : row[1], g_files) << row[0] << " failing " << failing;
+            EXPECT_EQ(!failing || row[0] == row[1], done) << row[0];
+        }
     }
 }
 
