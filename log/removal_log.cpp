@@ -9,10 +9,14 @@ namespace {
 // The log file named by QVUNINST_LOG; empty when there is none.
 char g_logPath[MAX_PATH];
 
+// What follows each line's time: " <machine> qvuninst[<process id>]: ", so
+// that the lines of many machines and runs in one file can be told apart.
+char g_linePrefix[48];
+
 // Room for the longest line the log writes whole: the start line with the
 // 999 bytes of the tail that counts, every one escaped to four. A longer line
 // is cut short; the line end always fits.
-const int kLogLineSize = 4 * 999 + 256;
+const int kLogLineSize = 4 * 999 + 320;
 
 // Another run may hold the file, or its lock, for one line: wait for it a
 // little, never for long.
@@ -86,13 +90,23 @@ void OpenRemovalLog() {
     DWORD length = GetEnvironmentVariableA("QVUNINST_LOG", g_logPath, sizeof g_logPath);
     if (length == 0 || length >= sizeof g_logPath)
         g_logPath[0] = '\0';
+    char machine[MAX_COMPUTERNAME_LENGTH + 1];
+    length = sizeof machine;
+    if (!GetComputerNameA(machine, &length) || length == 0 || length >= sizeof machine)
+        CopyText(machine, sizeof machine, "-");
+    // One field of one line, whatever the name holds.
+    for (char* p = machine; *p != '\0'; ++p) {
+        if (static_cast<unsigned char>(*p) <= ' ' || *p == 0x7F)
+            *p = '_';
+    }
+    wsprintfA(g_linePrefix, " %s qvuninst[%lu]: ", machine, GetCurrentProcessId());
 }
 
 LogLine* StartLogLine() {
     if (g_logPath[0] == '\0')
         return NULL;
     // Off the stack: beside the callers' own buffers it would make frames
-    // larger than a page, which need the runtime's stack probe.
+    // larger than a page, which need a stack probe the program does not have.
     LogLine* line = static_cast<LogLine*>(HeapAlloc(GetProcessHeap(), 0, sizeof(LogLine)));
     if (line == NULL)
         return NULL;
@@ -100,6 +114,18 @@ LogLine* StartLogLine() {
     GetLocalTime(&now);
     line->length = wsprintfA(line->text, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
                              now.wDay, now.wHour, now.wMinute, now.wSecond);
+    // The offset from UTC in force now, daylight saving time included.
+    TIME_ZONE_INFORMATION zone;
+    DWORD kind = GetTimeZoneInformation(&zone);
+    long offset =
+        -(zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
+    long minutes = offset < 0 ? -offset : offset;
+    if (kind == TIME_ZONE_ID_INVALID)
+        Append(line, "-");
+    else
+        line->length += wsprintfA(line->text + line->length, "%c%02ld%02ld", offset < 0 ? '-' : '+',
+                                  minutes / 60, minutes % 60);
+    Append(line, g_linePrefix);
     return line;
 }
 

@@ -1,7 +1,9 @@
 // The removal log for administrators: when the environment variable
 // QVUNINST_LOG names a file, every event of the run is appended to it as one
-// line that starts with the local date and time. Without it nothing is
-// written, and a log that cannot be written never changes the removal.
+// line that starts with the local date and time, its offset from UTC, the
+// machine's name and "qvuninst[<process id>]:", so that many machines and
+// runs can share one file. Without it nothing is written, and a log that
+// cannot be written never changes the removal.
 //
 // A line is built here, piece by piece: callers say what happened, and the
 // log decides how each piece is written and how long a line may be.
@@ -10,10 +12,12 @@
 // A line being built; the log keeps it.
 struct LogLine;
 
-// Takes the log file's name from QVUNINST_LOG; called once at start.
+// Takes the log file's name from QVUNINST_LOG, and the machine's name and
+// the process id for every line; called once at start.
 void OpenRemovalLog();
 
-// Begins a line with the local date and time. Null when there is no log
+// Begins a line with the local date and time, the offset and the run's
+// names ("-" for what cannot be had). Null when there is no log
 // (or no memory for the line): the pieces added to it then go nowhere.
 LogLine* StartLogLine();
 

@@ -9,6 +9,7 @@
 #include "../base/text.h"
 
 HWND g_progressBox;
+RemovalCounts g_removalCounts;
 
 namespace {
 
@@ -108,6 +109,7 @@ void WaitForUninstaller(const char* name, const PROCESS_INFORMATION& started) {
     bool ended = GetExitCodeProcess(waitOn, &exitCode) && exitCode != STILL_ACTIVE;
     DWORD elapsedMs = GetTickCount() - startedAt;
     LogLine* line = StartComponentLine(name);
+    ++*(ended && exitCode == 0 ? &g_removalCounts.endedWithZero : &g_removalCounts.endedOtherwise);
     if (ended) {
         LogText(line, "\": uninstaller ended with exit code ");
         LogNumber(line, exitCode);
@@ -168,6 +170,7 @@ void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner
         folder[i - 1] = '\0';
     if (!found ||
         !CreateProcessA(path, commandLine, NULL, NULL, TRUE, 0, NULL, folder, &startup, &started)) {
+        ++g_removalCounts.notStarted;
         DWORD error = found ? GetLastError() : ERROR_FILE_NOT_FOUND;
         line = StartComponentLine(name);
         LogText(line, "\": the uninstaller could not be started (error ");

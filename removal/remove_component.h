@@ -16,4 +16,13 @@ extern HWND g_progressBox;
 // failed start is reported in a message box.
 void RemoveComponent(const char* componentsKeyPath, const char* name, HWND owner, int silent);
 
+// What became of the uninstallers of this run, one count per RemoveComponent
+// call, for the log's end line. Written by the thread that removes.
+struct RemovalCounts {
+    unsigned long endedWithZero;
+    unsigned long endedOtherwise; // another exit code, or the wait for it failed
+    unsigned long notStarted;
+};
+extern RemovalCounts g_removalCounts;
+
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -12,6 +12,7 @@
 #include "../base/text.h"
 #include "../environment/environment_store.h"
 #include "../log/removal_log.h"
+#include "../removal/remove_component.h"
 #include "../ui/splash_window.h"
 
 namespace {
@@ -45,6 +46,19 @@ DWORD LogStart(const char* tail) {
     return version.dwPlatformId;
 }
 
+// The last line of the run: what became of the uninstallers it went on to
+// start, in fixed words, so that one search finds every run that went wrong.
+void LogEnd(int exitCode) {
+    char end[160];
+    const RemovalCounts& counts = g_removalCounts;
+    wsprintfA(end,
+              "end: %lu components: %lu uninstallers ended with exit code 0, %lu with another "
+              "exit code, %lu not started; exit code %d",
+              counts.endedWithZero + counts.endedOtherwise + counts.notStarted,
+              counts.endedWithZero, counts.endedOtherwise, counts.notStarted, exitCode);
+    LogEvent(end);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int showCode) {
@@ -54,10 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int showCode) {
     RecoverBatchFileLeftovers(LogStart(tail));
     int exitCode =
         tail[0] != '\0' ? RunCommandLineRemoval(tail) : RunInteractiveRemoval(instance, showCode);
-    LogLine* line = StartLogLine();
-    LogText(line, "end: exit code ");
-    LogNumber(line, static_cast<unsigned long>(exitCode));
-    WriteLogLine(line);
+    LogEnd(exitCode);
     return exitCode;
 }
 
