@@ -4,6 +4,8 @@
 // for the tests, the demo and the benchmarks:
 //   QVTEST_RECORD     file to append to: "start <time>", "pid <id>",
 //                     "cmdline <its command line>", "seen <Snapshot() in hex>",
+//                     "folder <its current folder, "own" when its own>",
+//                     "boxes <visible windows of dialog class without a title>",
 //                     then "component <value deleted>", "end <time>"
 //   QVTEST_SLEEP_MS   how long it runs first (default 0)
 //   QVTEST_EXIT_CODE  its exit code (default 0)
@@ -33,8 +35,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string seen, commandLine = GetCommandLineA();
     for (unsigned char c : Snapshot())
         seen += "0123456789abcdef"[c >> 4], seen += "0123456789abcdef"[c & 15];
+    char path[MAX_PATH], folder[MAX_PATH];
+    std::string own(path, GetModuleFileNameA(NULL, path, MAX_PATH));
+    own.erase(own.rfind('\\')), GetCurrentDirectoryA(MAX_PATH, folder);
+    int boxes = 0; // the progress boxes open now
+    for (HWND box = NULL; (box = FindWindowExA(NULL, box, "#32770", "")) != NULL;)
+        boxes += IsWindowVisible(box);
     Append("start " + std::to_string(Now()) + "\npid " + std::to_string(GetCurrentProcessId()) +
-           "\ncmdline " + commandLine + "\nseen " + seen + "\n");
+           "\ncmdline " + commandLine + "\nseen " + seen + "\nfolder " +
+           (lstrcmpiA(own.c_str(), folder) ? folder : "own") + "\nboxes " + std::to_string(boxes) +
+           "\n");
     Sleep(atoi(Variable("QVTEST_SLEEP_MS")));
     if (HANDLE go = OpenSemaphoreA(SYNCHRONIZE, FALSE, "QvTestGo"))
         WaitForSingleObject(go, 600000), CloseHandle(go);

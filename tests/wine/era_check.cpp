@@ -9,6 +9,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <string>
+
 namespace {
 
 DWORD g_version; // major << 8 | minor, plus 0x10000 on the 95/98 family
@@ -19,10 +21,11 @@ DWORD Nt() { // the version on the NT family, 0 on the 95/98 family
     return g_version < 0x10000 ? g_version : 0;
 }
 
-// The wake bits of MsgWaitForMultipleObjects and PM_QS_*: QS_RAWINPUT came
-// with XP, QS_TOUCH and QS_POINTER with 8.
+// The wake bits of MsgWaitForMultipleObjects and PM_QS_*: QS_ALLPOSTMESSAGE
+// came with 98 and 2000 (not 95 and NT 4.0, the x.0 versions of 4 and
+// below), QS_RAWINPUT with XP, QS_TOUCH and QS_POINTER with 8.
 DWORD WakeBits() {
-    return Nt() >= 0x602 ? 0x1DFF : Nt() >= 0x501 ? 0x5FF : 0x1FF;
+    return Nt() >= 0x602 ? 0x1DFF : Nt() >= 0x501 ? 0x5FF : g_version & 0x1FF ? 0x1FF : 0xFF;
 }
 
 // Notes a call that this Windows refuses, with the value and the bits it
@@ -35,12 +38,22 @@ bool Refused(bool refused, const char* what, DWORD value, DWORD bits = 0,
     fprintf(record, bits ? "%s 0x%lX has bits 0x%lX" : "%s %lu", what, value, bits);
     fprintf(record, " that Windows %s%lu.%lu does not accept\n", Nt() ? "NT " : "",
             g_version >> 8 & 0xFF, g_version & 0xFF);
-    fclose(record), SetLastError(error);
-    return true;
+    return fclose(record), SetLastError(error), true;
 }
 
 bool Bits(const char* what, DWORD value, DWORD known, DWORD error = ERROR_INVALID_PARAMETER) {
     return Refused((value & ~known) != 0, what, value, value & ~known, error);
+}
+
+// The log's lock: the first QVTEST_LOCK_REFUSALS calls are refused, as when
+// another run holds it, and each call is noted with the file's size then in
+// the refusals' file with ".locks" added.
+bool Lock(const char* what, HANDLE file) {
+    static int refusals = atoi(getenv("QVTEST_LOCK_REFUSALS") ?: "0");
+    bool refused = what[0] == 'l' && refusals-- > 0;
+    FILE* record = fopen((std::string(g_record) + ".locks").c_str(), "ab");
+    fprintf(record, "%s %lu\n", refused ? "refused" : what, GetFileSize(file, NULL));
+    return fclose(record), SetLastError(ERROR_LOCK_VIOLATION), refused;
 }
 
 // The call, or failed (as its result) when check refuses it.
@@ -63,7 +76,10 @@ const struct {
     void* checked;
 } kChecked[] = {
     CHECKED(MsgWaitForMultipleObjects, -1, (DWORD, auto, BOOL, DWORD, DWORD mask),
-            Bits("MsgWaitForMultipleObjects: wake mask", mask, WakeBits())),
+            Bits("MsgWaitForMultipleObjects: wake mask", mask, WakeBits()) ||
+                // refused outright, as by a system that cannot take it, while the test asks
+                (CloseHandle(OpenEventA(SYNCHRONIZE, FALSE, "QvTestNoMessageWait")) &&
+                 (SetLastError(ERROR_INVALID_PARAMETER), true))),
     // PM_QS_* (wake bits in the high word) came with 98 and 2000.
     CHECKED(PeekMessageA, 0, (auto, auto, UINT, UINT, UINT flags),
             Bits("PeekMessageA: flags", flags,
@@ -83,6 +99,8 @@ const struct {
     CHECKED(DispatchMessageA, 0, (const MSG* m), (g_timerMessages += m->message == WM_TIMER) < 0),
     CHECKED(CreateThread, 0, (auto, SIZE_T, auto, auto, DWORD, DWORD* id),
             Refused(Nt() == 0 && id == NULL, "CreateThread: thread id pointer", 0)),
+    CHECKED(LockFile, 0, (HANDLE file, DWORD, DWORD, DWORD, DWORD), Lock("lock", file)),
+    CHECKED(UnlockFile, 0, (HANDLE file, DWORD, DWORD, DWORD, DWORD), Lock("unlock", file)),
 };
 
 } // namespace
@@ -120,8 +138,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 // slowly the machine runs. It tells the test's thread (QVTEST_THREAD), as
 // WM_APP with the tick count, of the splash window (lParam 0; before it starts
 // its timer) and of each dialog (lParam 1 and the timer messages handed out
-// before it), and posts the splash window a stray timer message that comes
-// long before the timer's own.
+// before it), and posts the splash window the message QVTEST_SPLASH_MESSAGE
+// names: a stray timer message that comes long before the timer's own, say.
 extern "C" __declspec(dllexport) LRESULT CALLBACK OnCreate(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     char name[16] = "";
@@ -132,6 +150,6 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK OnCreate(int code, WPARAM wPar
         PostThreadMessageA(strtoul(getenv("QVTEST_THREAD"), NULL, 10), WM_APP, GetTickCount(),
                            dialog ? 1 + g_timerMessages : 0);
     if (splash)
-        PostMessageA(call->hwnd, WM_TIMER, 1, 0);
+        PostMessageA(call->hwnd, atoi(getenv("QVTEST_SPLASH_MESSAGE")), 1, 0);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }

@@ -139,7 +139,8 @@ inline PROCESS_INFORMATION StartProgram(const std::string& tail, DWORD flags = 0
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
     SetEnvironmentVariableA("QVTEST_REFUSED", RecordPath("refused.txt").c_str());
-    DeleteFileA(RecordPath("refused.txt").c_str());
+    DeleteFileA(RecordPath("refused.txt").c_str()),
+        DeleteFileA(RecordPath("refused.txt.locks").c_str());
     EXPECT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, flags | CREATE_SUSPENDED,
                                NULL, dir, &startup, &program))
         << commandLine;
@@ -184,8 +185,9 @@ inline std::vector<Call> RecordedCalls() {
 }
 
 // The calls so far were the uninstallers of these component files, in this
-// order, each started after the one before it had ended, and all have ended.
-inline std::vector<Call> ExpectCalls(const std::vector<std::string>& files) {
+// order, each started in its own folder after the one before it had ended,
+// with this many progress boxes open (its own), and all have ended.
+inline std::vector<Call> ExpectCalls(const std::vector<std::string>& files, int boxes = 0) {
     std::vector<Call> calls = RecordedCalls();
     std::vector<std::string> expected, called;
     unsigned long long previous = 0, by = Now();
@@ -193,6 +195,8 @@ inline std::vector<Call> ExpectCalls(const std::vector<std::string>& files) {
         expected.push_back("uninst.exe -a -f\"" + file + "\"");
     for (Call& call : calls) {
         called.push_back(call["cmdline"]);
+        EXPECT_EQ("own", call["folder"]) << call["cmdline"] << " runs in another folder";
+        EXPECT_EQ(std::to_string(boxes), call["boxes"]) << call["cmdline"] << ": progress boxes";
         EXPECT_LE(previous, stoull(call["start"])) << call["cmdline"] << " started too soon";
         previous = stoull("0" + call["end"]);
         EXPECT_TRUE(previous != 0 && previous <= by)

@@ -23,9 +23,10 @@ enum Twist {
     kFirstUninstallerDeletesTheKey, // the whole Components key, as a base one may
     kDiskFillsUp,                   // c:\aut0exec.qvs fills drive C: half-way
     kLeftoversOfAnInterruptedRun,   // only c:\aut0exec.qvo, and a stale c:\aut0exec.qvs
-    kDecoyInTheCurrentFolder,       // uninst.exe there, the real one in the Windows folder
-    kTwoRunsShareTheLog,            // another run at once, and a viewer holds the log open
-    kLogIsHeldThenTheDiskFillsUp,   // unshared, then full, as the first uninstaller ends
+    kDecoyInTheCurrentFolder,   // uninst.exe there, the real one in the system and Windows folders
+    kUninstallerAtTheEndOfPath, // in PATH's last folder alone, a decoy in C:\ and "C:" before it
+    kLogIsHeldThenTheDiskFillsUp, // unshared, then full, as the first uninstaller ends
+    kNoLockThenTheDiskFillsUp,    // the same, but no line gets the log's lock
 };
 
 // The machine before, what else is in the program's way, the log's lines in
@@ -48,6 +49,7 @@ struct Row {
 const std::string kArchives = "C:\\PROD\\wkdocs\\wkdocs.zip;C:\\PROD\\wkdocs\\aqvxsg.zip;";
 const std::string kLine = "SET PATH=C:\\PROD\\BIN;\"%PATH%\"", kCut = "SET PATH=\"%PATH%\"";
 const std::string kLongDir = "C:\\" + std::string(252, 'd');
+const std::string kOtherLine = "2000-01-01 00:00:00 -0930 - qvuninst[1]: ";
 // 999 bytes count, and escaped to four bytes each they outgrow any short line.
 const std::string kTail = "\\x" + std::string(800, '\1') + " -c ClientBase -c Alpha\r\n",
                   kPad(999 - kTail.size(), ' ');
@@ -58,9 +60,6 @@ const Row kRows[] = {
         {}, "C:\\PROD", kFirstUninstallerRunsLong, {},
         {kAlpha, {"My Part", "C:\\Program Files\\Q\\My Part.isu"}, kBase},
         " -c Alpha -c My Part \t", {"C:\\Program Files\\Q\\My Part.isu", kAlpha.file}),
-    Row("AfterAnUninstallerDeletedTheWholeKeyTheNextGetsNoStaleFile", "win2k", {}, {}, {},
-        "C:\\PROD", kFirstUninstallerDeletesTheKey, {}, {kAlpha, kBase}, " -c Alpha -c ClientBase",
-        {kBase.file, ""}),
     Row("NamesOrFilesThatCannotBeReadGiveAnEmptyFile", "winme", {}, {}, {}, "C:\\PROD", kNoTwist,
         {},
         {kAlpha,
@@ -70,18 +69,19 @@ const Row kRows[] = {
          {"Bare", "C:\\Q\\b", REG_BINARY}},
         " -c  Alpha -c " + std::string(600, 'N') + " -c TooLong -c Fits -c Raw -c Bare",
         {"C:\\Q\\b", "", std::string(255, 'f'), "", "", ""}),
-    Row("OnlyTheExactNameClientBaseCleans", "win2k", {"1 C:\\PROD\\BIN;"},
-        {"1 C:\\PROD\\java\\lib;"}, {}, "C:\\PROD", kNoTwist, {}, {kAlpha, kBase},
-        " -c Alpha -c Client\255Base -c CLIENTBASE", {kBase.file, "", kAlpha.file}),
+    // After the first, the whole Components key goes: the next get no stale file.
+    Row("OnlyTheExactNameClientBaseCleansAndNoFileIsStale", "win2k", {"1 C:\\PROD\\BIN;"},
+        {"1 C:\\PROD\\java\\lib;"}, {}, "C:\\PROD", kFirstUninstallerDeletesTheKey, {},
+        {kAlpha, kBase}, " -c Client\255Base -c Alpha -c CLIENTBASE", {kBase.file, "", ""}),
     // The cleanup on the NT family.
     Row("CutsEachEntryOnceBeforeTheBaseUninstallerAndStoresPathExpandable", "winxp",
         {"1 %SystemRoot%;C:\\PROD\\BIN;C:\\B;C:\\PROD\\BIN;",
          "2 %SystemRoot%;C:\\B;C:\\PROD\\BIN;"},
         {"2 %J%\\lib;" + kArchives + "C:\\PROD\\java\\lib;.", "2 %J%\\lib;."}),
-    Row("CharactersOutsideTheCodePageSurviveInTheDirectoryAndTheValues", "win10",
+    Row("CharactersOutsideTheCodePageSurviveAndTheStartLineNamesWindows10", "win10",
         {"1 C:\\Ελλάδα;C:\\Données\\日本\\BIN;C:\\B😀", "2 C:\\Ελλάδα;C:\\B😀"},
         {"1 C:\\Ελλάδα\\x.jar;C:\\Données\\日本\\java\\lib;", "1 C:\\Ελλάδα\\x.jar;"}, {},
-        "C:\\Données\\日本"),
+        "C:\\Données\\日本", kNoTwist, {"NT family, version 10.0 build"}),
     Row("UncutValuesAreNotWrittenAndACutClasspathStaysRegSz", "nt40", {"1 C:\\A;C:\\PROD\\BIN"},
         {"1 C:\\PROD\\wkdocs\\aqvxsg.zip;C:\\PROD\\java\\lib;", "1 C:\\PROD\\wkdocs\\aqvxsg.zip;"}),
     Row("BinaryValuesAndTextAfterANulAreLeftAlone", "win2k", {"3 C:\\PROD\\BIN;"},
@@ -107,8 +107,9 @@ const Row kRows[] = {
          "REM \0\x1A\xFF\r\n"s + kCut + "\0"s + std::string(12000, 'x') + kLine + "\n" + kCut}),
     Row("On98AutoexecStaysWholeWhenTheDiskFillsUpUnderItsNewCopy", "win98", {}, {},
         {kLine + "\r\n" + std::string(1 << 16, 'x') + "\r\n" + kLine}, "C:\\PROD", kDiskFillsUp),
-    Row("On98TheOldAutoexecOfAnInterruptedRunIsPutBackAndCutWithItsAttributes", "win98", {}, {},
-        {kLine + "\r\n", kCut + "\r\n"}, "C:\\PROD", kLeftoversOfAnInterruptedRun),
+    Row("On98AReplaceCutShortIsUndoneWhateverGoes", "win98", {}, {},
+        {kLine + "\r\n", kLine + "\r\n"}, "C:\\PROD", kLeftoversOfAnInterruptedRun,
+        {"start-up file*putting c:\\aut0exec.qvo back"}, {kAlpha}, " -c Alpha", {kAlpha.file}),
     Row("On98AutoexecWithNothingToCutKeepsItsBytesAndTime", "win98", {}, {},
         {"SET PATH=C:\\PRODUCT\\BIN;\"%PATH%\"\r\nREM " + kLine + "\r\n"}),
     Row("OnMeNoAutoexecIsCreated", "winme", {},
@@ -119,27 +120,32 @@ const Row kRows[] = {
     Row("TheUninstallerIsLookedForInTheWindowsFolderNeverInTheCurrentOneAndValuesLeftAloneSayWhy",
         "winxp", {"1 "}, {"1 " + std::string(512, 'c')}, {}, "C:\\PROD", kDecoyInTheCurrentFolder,
         {"Path: left alone: it is empty", "CLASSPATH: left alone: it is longer than 511",
-         "\"ClientBase\": starting C:\\windows\\uninst.exe as uninst.exe -a -f"}),
+         "\"ClientBase\": starting C:\\windows\\system32\\uninst.exe as uninst.exe -a -f"}),
+    Row("TheUninstallerIsLookedForInTheLastFolderOfPathAndOnlyInFoldersNamedWhole", "winxp", {}, {},
+        {}, "C:\\PROD", kUninstallerAtTheEndOfPath),
     // The removal log.
     Row("TheLogTellsEachCallItsExitCodeAndTheCutsOnNt", "winxp",
         {"2 C:\\A;C:\\PROD\\BIN;", "2 C:\\A;"}, {"4 x"}, {}, "C:\\PROD", kNoTwist,
         {"silent*tail \"\\\\x\\x01*\\x01 -c ClientBase -c Alpha\\r\\n" + kPad + "\", Windows NT",
          "\"Alpha\"*uninst.exe -a -f\"C:\\Q\\alpha.isu\"", "\"Alpha\"*exit code 3",
-         "Path*C:\\PROD\\BIN;", "CLASSPATH*not*text", "\"ClientBase\"*exit code 3", "exit code 0"},
+         "Path*C:\\PROD\\BIN;", "CLASSPATH*not*text", "\"ClientBase\"*exit code 3",
+         "end: 2 components: 0 uninstallers*, 2 with*, 0 not started; exit code 0"},
         {kAlpha, kBase}, kTail + kPad + "-c Beta", {kAlpha.file, kBase.file}, true, 3),
     Row("TheLogTellsAMissingUninstallerAndTheChangedLinesOn98", "win98", {}, {},
         {kLine + "\r\nREM\r\n" + kLine, kCut + "\r\nREM\r\n" + kCut}, "C:\\PROD", kNoTwist,
         {"silent*95/98", "autoexec.bat*2 lines", "CLASSPATH: left alone: it does not exist",
-         "\"ClientBase\"*could not be started*2", "exit code 0"},
+         "\"ClientBase\"*could not be started*2",
+         "end: 1 components: 0 uninstallers*, 0 with*, 1 not started; exit code 0"},
         {kBase}, " -c ClientBase", {}, false),
-    // Every line of both runs, whole: 6 each.
-    Row("TwoRunsAppendingAtOnceBesideAViewerKeepEveryLineWhole", "win2k", {}, {}, {}, "C:\\PROD",
-        kTwoRunsShareTheLog, std::vector<std::string>(12, ""), {}, " -c Nobody -c Ghost", {},
-        false),
     Row("ALogLineWaitsForAHolderAndOneThatDoesNotFitOnTheDiskGoesWhole", "win2k", {}, {}, {},
         "C:\\PROD", kLogIsHeldThenTheDiskFillsUp,
-        {"\"Alpha\": starting", "\"Beta\"*exit code 0", "end: exit code 0"}, {kAlpha, kBeta},
-        " -c Beta -c Alpha", {kAlpha.file, kBeta.file}),
+        {"\"Alpha\": starting", "\"Beta\": uninstaller ended",
+         "end: 2 components: 2 uninstallers*, 0 with*, 0 not started; exit code 0"},
+        {kAlpha, kBeta}, " -c Beta -c Alpha", {kAlpha.file, kBeta.file}),
+    // Without the lock another run's line may follow, so the piece stays.
+    Row("WithoutTheLogsLockALineThatDoesNotFitOnTheDiskLeavesItsPiece", "winxp", {}, {}, {},
+        "C:\\PROD", kNoLockThenTheDiskFillsUp, {"\"Alpha\": uninstaller*\"Beta\": uninstaller"},
+        {kAlpha, kBeta}, " -c Beta -c Alpha", {kAlpha.file, kBeta.file}),
 };
 
 // Fills drive C: (a tmpfs of this run) until only about free bytes are left.
@@ -163,7 +169,9 @@ class SilentRemoval : public ::testing::TestWithParam<Row> {};
 
 TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     const Row& row = GetParam();
-    std::string logFile = row.log.empty() ? "" : "C:\\qv log.txt"; // asked for when looked for
+    // Where no line is looked for, the log's folder is made only once the run
+    // has begun: a log that could not be opened stays given up.
+    std::string logFile = row.log.empty() ? "C:\\qv logs\\log.txt" : "C:\\qv log.txt";
     PrepareProgram(row.uninstaller);
     Install(row.installed, row.dir);
     SetEnvironment(row.path.before, row.classPath.before, row.autoexec.before);
@@ -171,63 +179,72 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
     // Each uninstaller waits for the test to let it go: one started too soon
     // would overlap.
     HANDLE go = CreateSemaphoreA(NULL, 0, 99, "QvTestGo");
-    // PATH names the current folder too, as "." and as an empty entry.
-    static std::string path = ".;;" + std::string(getenv("PATH"));
+    // PATH names the current folder too, as ".", as an empty entry and as "C:".
+    static std::string path = ".;;C:;" + std::string(getenv("PATH")) + ";C:\\qv path";
     SetEnvironmentVariableA("PATH", path.c_str());
     SetEnvironmentVariableA("QVTEST_EXIT_CODE", std::to_string(row.exitCode).c_str());
-    SetEnvironmentVariableA("QVUNINST_LOG", logFile.empty() ? NULL : logFile.c_str());
-    DeleteFileA(logFile.c_str());
+    SetEnvironmentVariableA("QVUNINST_LOG", logFile.c_str());
+    // Another run holds the log's lock for the first two tries, or for ever.
+    bool noLock = row.twist == kNoLockThenTheDiskFillsUp;
+    SetEnvironmentVariableA("QVTEST_LOCK_REFUSALS", noLock ? "9999" : "2");
+    DeleteFileA(logFile.c_str()), RemoveDirectoryA("C:\\qv logs");
     if (row.twist == kDiskFillsUp)
         FillDriveC(row.autoexec.before.size() / 2);
     if (row.twist == kLeftoversOfAnInterruptedRun) // both read-only, hidden and system
         MoveFileA("c:\\autoexec.bat", "c:\\aut0exec.qvo"),
             SetFileAttributesA("c:\\aut0exec.qvo", 7),
             CopyFileA("c:\\aut0exec.qvo", "c:\\aut0exec.qvs", FALSE);
-    if (row.twist == kDecoyInTheCurrentFolder) // in C:\, win.ini: it cannot be started
-        MoveFileA("C:\\qv test\\uninst.exe", "C:\\windows\\uninst.exe"),
+    // The uninstaller's folders, and a decoy in C:\ (win.ini: it cannot be started).
+    bool decoy = row.twist == kDecoyInTheCurrentFolder,
+         atEnd = row.twist == kUninstallerAtTheEndOfPath;
+    const char *real = decoy   ? "C:\\windows\\uninst.exe"
+                       : atEnd ? "C:\\qv path\\uninst.exe"
+                               : "",
+               *system = decoy ? "C:\\windows\\system32\\uninst.exe" : "";
+    if (decoy || atEnd)
+        CreateDirectoryA("C:\\qv path", NULL), MoveFileA("C:\\qv test\\uninst.exe", real),
+            CopyFileA(real, system, FALSE),
             CopyFileA("C:\\windows\\win.ini", "C:\\uninst.exe", FALSE);
     const FILETIME kLongAgo = {0, 0x01C00000}; // in 1998
     HANDLE autoexec =
         CreateFileA("c:\\autoexec.bat", FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
     SetFileTime(autoexec, NULL, NULL, &kLongAgo), CloseHandle(autoexec);
-    HANDLE reader =
-        CreateFileA(row.twist == kTwoRunsShareTheLog ? logFile.c_str() : "", GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
+    HANDLE reader = CreateFileA(row.twist == kNoTwist ? logFile.c_str() : "", GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
     // A window of the test counts the broadcasts of a changed environment,
     // answering them at once, as Explorer does.
     static HWND listener =
         CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
     SetWindowLongPtrA(listener, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountTold)), g_told = 0;
     // From C:\, which is not the program's folder.
-    PROCESS_INFORMATION program = StartProgram(row.tail, 0, "C:\\"), other = {};
-    if (row.twist == kTwoRunsShareTheLog)
-        other = StartProgram(row.tail, 0, "C:\\");
+    PROCESS_INFORMATION program = StartProgram(row.tail, 0, "C:\\");
+    DWORD pid = program.dwProcessId;
     for (size_t call = 1;
          call <= row.files.size() && WaitFor([&] { return RecordedCalls().size() >= call; });
          ++call) {
-        bool first = call == 1, log = first && row.twist == kLogIsHeldThenTheDiskFillsUp;
-        if (log) // a whole line to 10 bytes before the end of a page, then no room
+        bool first = call == 1,
+             log = first && (row.twist == kLogIsHeldThenTheDiskFillsUp || noLock);
+        size_t room = noLock ? 95 : 10, end = FileBytes(logFile).size() + kOtherLine.size() + 2;
+        if (log) // a whole line to room bytes before the end of a page, then no room
             std::ofstream(logFile, std::ios::app | std::ios::binary)
-                << "2000-01-01 00:00:00 "
-                << std::string((8160 - FileBytes(logFile).size() % 4096) % 4096, 'p') << "\r\n",
+                << kOtherLine << std::string((8192 - room - end % 4096) % 4096, 'p') << "\r\n",
                 FillDriveC(0);
         HANDLE held =
             CreateFileA(log ? logFile.c_str() : "", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
         Sleep(first && row.twist == kFirstUninstallerRunsLong ? 3000 : 0);
         if (first && row.twist == kFirstUninstallerDeletesTheKey)
             Install({}, row.dir);
-        DeleteFileA(call == 2 ? "c:\\filler" : "");
+        DeleteFileA(call == 2 ? "c:\\filler" : ""), CreateDirectoryA("C:\\qv logs", NULL);
         ReleaseSemaphore(go, 1, NULL);
         // The line after its end finds the log held a moment longer, then no room.
         Sleep(held != INVALID_HANDLE_VALUE ? 500 : 0), CloseHandle(held);
     }
     ReleaseSemaphore(go, 99, NULL); // a call too many goes on at once
     EXPECT_EQ(0u, FinishProgram(program));
-    EXPECT_EQ(0u, other.hProcess != NULL ? FinishProgram(other) : 0);
     bool nt = std::string("win95 win98 winme").find(row.windows) == std::string::npos;
     EXPECT_EQ(nt && (!row.path.after.empty() || !row.classPath.after.empty()), g_told);
     CloseHandle(reader), CloseHandle(go), DeleteFileA("c:\\filler");
-    MoveFileA("C:\\windows\\uninst.exe", "C:\\qv test\\uninst.exe"), DeleteFileA("C:\\uninst.exe");
+    MoveFileA(real, "C:\\qv test\\uninst.exe"), DeleteFileA("C:\\uninst.exe"), DeleteFileA(system);
     WIN32_FILE_ATTRIBUTE_DATA file = {};
     GetFileAttributesExA("c:\\autoexec.bat", GetFileExInfoStandard, &file),
         SetFileAttributesA("c:\\autoexec.bat", 0);
@@ -254,8 +271,20 @@ TEST_P(SilentRemoval, EndsWithZeroAfterItsCallsAndLeavesTheMachineAsExpected) {
             seen = std::regex_search(line, pieces);
         EXPECT_TRUE(seen) << "no line " << pattern << " in this order in the log:\n" << log;
     }
-    std::regex stamped("(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [^\r\n]*\r\n)+");
-    EXPECT_TRUE(row.log.empty() ? log == "none" : std::regex_match(log, stamped)) << log;
+    // Every line: the time, the offset (of the zone cmake/wine-run sets), this
+    // machine and this run (or the test's own line).
+    char machine[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = sizeof machine;
+    GetComputerNameA(machine, &size);
+    std::regex form("(\\d{4}(-\\d\\d){2} (\\d\\d:?){3} -0930 (" + std::string(machine) +
+                    " qvuninst\\[" + std::to_string(pid) + "|- qvuninst\\[1)\\]: .*\r\n)+");
+    EXPECT_TRUE(row.log.empty() ? log == "none" : std::regex_match(log, form)) << log;
+    // Each line appended under the lock, got at the third try for the first.
+    std::string locks = "refused 0\nrefused 0\n";
+    for (size_t at = 0, end; (end = log.find("\r\n", at)) != std::string::npos; at = end + 2)
+        locks += "lock " + std::to_string(at) + "\nunlock " + std::to_string(end + 2) + "\n";
+    bool checked = row.twist == kNoTwist && !row.log.empty();
+    EXPECT_EQ(checked ? locks : "", checked ? FileBytes(RecordPath("refused.txt.locks")) : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(, SilentRemoval, ::testing::ValuesIn(kRows),
