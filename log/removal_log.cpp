@@ -119,12 +119,13 @@ LogLine* StartLogLine() {
     DWORD kind = GetTimeZoneInformation(&zone);
     long offset =
         -(zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
-    long minutes = offset < 0 ? -offset : offset;
-    if (kind == TIME_ZONE_ID_INVALID)
+    if (kind == TIME_ZONE_ID_INVALID) {
         Append(line, "-");
-    else
+    } else {
+        long minutes = offset < 0 ? -offset : offset;
         line->length += wsprintfA(line->text + line->length, "%c%02ld%02ld", offset < 0 ? '-' : '+',
                                   minutes / 60, minutes % 60);
+    }
     Append(line, g_linePrefix);
     return line;
 }
