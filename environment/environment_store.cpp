@@ -287,6 +287,6 @@ void RecoverBatchFileLeftovers(DWORD platformId) {
     LogText(line, "start-up file: ");
     LogText(line, kDecisions[found]);
     if (!done)
-        LogText(line, " FAILED: nothing changed");
+        LogText(line, ": FAILED, nothing changed");
     WriteLogLine(line);
 }
