@@ -269,6 +269,7 @@ bool WriteEnvironmentValue(const char* name, const char* text, DWORD platformId,
 void RecoverBatchFileLeftovers(DWORD platformId) {
     if (platformId != VER_PLATFORM_WIN32_WINDOWS)
         return;
+    // What each of BatchLeftovers logs, in its order; nothing for no leftovers.
     static const char* const kDecisions[] = {
         NULL,
         "deleting c:\\aut0exec.qvs, left by an earlier run",

@@ -22,10 +22,11 @@ DWORD Nt() { // the version on the NT family, 0 on the 95/98 family
 }
 
 // The wake bits of MsgWaitForMultipleObjects and PM_QS_*: QS_ALLPOSTMESSAGE
-// came with 98 and 2000 (not 95 and NT 4.0, the x.0 versions of 4 and
-// below), QS_RAWINPUT with XP, QS_TOUCH and QS_POINTER with 8.
+// came with 98 and 2000 (95 and NT 4.0 are both version 4.0), QS_RAWINPUT
+// with XP, QS_TOUCH and QS_POINTER with 8.
 DWORD WakeBits() {
-    return Nt() >= 0x602 ? 0x1DFF : Nt() >= 0x501 ? 0x5FF : g_version & 0x1FF ? 0x1FF : 0xFF;
+    DWORD era = (g_version & 0xFFFF) == 0x400 ? 0xFF : 0x1FF;
+    return Nt() >= 0x602 ? 0x1DFF : Nt() >= 0x501 ? 0x5FF : era;
 }
 
 // Notes a call that this Windows refuses, with the value and the bits it
@@ -53,7 +54,7 @@ bool Lock(const char* what, HANDLE file) {
     bool refused = what[0] == 'l' && refusals-- > 0;
     FILE* record = fopen((std::string(g_record) + ".locks").c_str(), "ab");
     fprintf(record, "%s %lu\n", refused ? "refused" : what, GetFileSize(file, NULL));
-    return fclose(record), SetLastError(ERROR_LOCK_VIOLATION), refused;
+    return fclose(record), refused && (SetLastError(ERROR_LOCK_VIOLATION), true);
 }
 
 // The call, or failed (as its result) when check refuses it.
@@ -83,8 +84,7 @@ const struct {
     // PM_QS_* (wake bits in the high word) came with 98 and 2000.
     CHECKED(PeekMessageA, 0, (auto, auto, UINT, UINT, UINT flags),
             Bits("PeekMessageA: flags", flags,
-                 (g_version == 0x10400 || g_version == 0x400 ? 0 : WakeBits() << 16) | 3,
-                 ERROR_INVALID_FLAGS)),
+                 ((g_version & 0xFFFF) == 0x400 ? 0 : WakeBits() << 16) | 3, ERROR_INVALID_FLAGS)),
     // OSVERSIONINFOEXA (156 bytes) came with 2000 (and NT 4.0 SP6, not Wine's).
     CHECKED(
         GetVersionExA, 0, (auto* v),
